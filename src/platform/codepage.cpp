@@ -124,22 +124,23 @@ bool IsLowSurrogate(char16_t unit) { return unit >= 0xDC00 && unit <= 0xDFFF; }
 
 std::string WideToGbk(std::u16string_view units) {
   const GbkTables& tables = Gbk();
-  std::string text;
-  text.reserve(units.size() * 2);
+  std::string text(units.size() * 2, '\0');
+  std::size_t out = 0;
   for (std::size_t i = 0; i < units.size(); ++i) {
     const char16_t unit = units[i];
     const std::uint16_t code = unit < 0x80 ? unit : tables.toGbk[unit];
     if (code == 0 && unit != 0) {
       // A surrogate pair is one character outside CP936: one '?' for both units.
       if (IsHighSurrogate(unit) && i + 1 < units.size() && IsLowSurrogate(units[i + 1])) ++i;
-      text += kGbkReplacement;
+      text[out++] = kGbkReplacement;
     } else if (code > 0xFF) {
-      text += static_cast<char>(code >> 8);
-      text += static_cast<char>(code & 0xFF);
+      text[out++] = static_cast<char>(code >> 8);
+      text[out++] = static_cast<char>(code & 0xFF);
     } else {
-      text += static_cast<char>(code);
+      text[out++] = static_cast<char>(code);
     }
   }
+  text.resize(out);
   return text;
 }
 
