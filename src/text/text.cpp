@@ -4,7 +4,6 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
-#include <cstring>
 
 namespace tuxia {
 namespace {
