@@ -91,6 +91,7 @@ class Converter {
 }  // namespace
 
 std::optional<std::string> DecodeCharset(const Bytes& body, std::string_view charset) {
+  if (charset.empty()) return std::nullopt;  // iconv would take it for the locale's set
   Converter converter(IconvName(charset));
   if (!converter.valid()) return std::nullopt;
   const std::string utf8 = converter.ToUtf8(body);

@@ -459,8 +459,10 @@ std::unique_ptr<HttpRequest> HttpRequest::Open(const HttpConnection& connection,
   transfer->easy = curl_easy_init();
   transfer->multi = curl_multi_init();
   if (!transfer->easy || !transfer->multi) return nullptr;
-  const std::string url = std::string(secure ? "https://" : "http://") + connection.host() + ":" +
-                          std::to_string(connection.port()) + WireTarget(path);
+  const bool defaultPort = connection.port() == (secure ? 443 : 80);
+  const std::string url = std::string(secure ? "https://" : "http://") + connection.host() +
+                          (defaultPort ? "" : ":" + std::to_string(connection.port())) +
+                          WireTarget(path);
   if (!SetUp(*transfer, url, connection.session().ProxyFor(secure))) return nullptr;
   return std::unique_ptr<HttpRequest>(new HttpRequest(std::move(transfer)));
 }

@@ -203,7 +203,7 @@ Tinyproxy::Tinyproxy(const TempDir& dir, std::string_view user, std::string_view
   {
     std::ofstream out(config);
     out << "Port " << port_ << "\nListen 127.0.0.1\nTimeout 60\nMaxClients 20\n"
-        << "Allow 127.0.0.1\nLogLevel Info\n";
+        << "Allow 127.0.0.1\nLogLevel Info\nViaProxyName \"tuxia-test-proxy\"\n";
     if (!user.empty()) out << "BasicAuth " << user << " " << password << "\n";
   }
   int output[2];
@@ -261,7 +261,7 @@ Tinyproxy::~Tinyproxy() {
 
 std::string Tinyproxy::Address() const { return "127.0.0.1:" + std::to_string(port_); }
 
-RefusingPort::RefusingPort() : socket_(BoundSocket(&port_)) {}
+RefusingPort::RefusingPort() { socket_ = BoundSocket(&port_); }
 
 RefusingPort::~RefusingPort() {
   if (socket_ >= 0) close(socket_);
