@@ -9,6 +9,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QPushButton>
 #include <QTableWidget>
 #include <QTimer>
@@ -20,6 +21,7 @@
 
 #include "app/main_window.h"
 #include "gui_support.h"
+#include "platform/pending_messages.h"
 
 namespace tuxia {
 namespace {
@@ -351,8 +353,18 @@ TEST(BusyCursor, NestedHandlersRestoreItWhenTheOuterOneEnds) {
   CountingWindow window([&busy](Event event, MainWindow& w) {
     busy.push_back(Busy());
     if (event != kSearch) return;
-    // A click that arrives while the search waits runs the page jump inside it.
-    Click(Find(w, "按钮2"));
+    // A click on 按钮2 waits in the queue while the search runs; the search dispatches it, as a
+    // web request does while it waits, and the page jump runs inside the search.
+    QWidget* pageJump = Find(w, "按钮2");
+    const QPointF at = pageJump->rect().center();
+    for (QEvent::Type type : {QEvent::MouseButtonPress, QEvent::MouseButtonRelease}) {
+      QCoreApplication::postEvent(
+          pageJump,
+          new QMouseEvent(type, at, pageJump->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonPress ? Qt::LeftButton : Qt::NoButton,
+                          Qt::NoModifier));
+    }
+    ProcessPendingMessages();
     busy.push_back(Busy());
   });
   EXPECT_EQ(QApplication::overrideCursor(), nullptr);
