@@ -194,6 +194,16 @@ TEST_F(Loader, DllMainReturningZeroGetsDetachAndTheLoadFails) {
   EXPECT_EQ(GuestBytesAdded(), 0u);
 }
 
+TEST_F(Loader, ADllWithoutEntryPointLoadsWithoutACall) {
+  Bytes image = RecordingDll().Build();
+  put32(image, kLfanew + nt::AddressOfEntryPoint, 0);
+  MemoryModule module;
+  ASSERT_TRUE(module.LoadFromMemory(image)) << "the start of the image is not called as code";
+  module.Unload();
+  EXPECT_TRUE(recorded.calls.empty());
+  EXPECT_EQ(GuestBytesAdded(), 0u);
+}
+
 TEST_F(Loader, AFaultingDllMainFailsTheLoad) {
   MemoryModule module;
   EXPECT_FALSE(module.LoadFromMemory(ImageWriter().Code({0x0F, 0x0B}).Build()));  // ud2
