@@ -110,7 +110,8 @@ bool MemoryModule::ParseHeaders(std::span<const std::uint8_t> data) {
   }
   Sections.assign(file.NumberOfSections, IMAGE_SECTION_HEADER{});
   for (std::size_t i = 0; i < Sections.size(); ++i) {
-    Sections[i] = DecodeSectionHeader(*RecordAt<kSectionHeaderSize>(data, tableAt + 40 * i));
+    Sections[i] =
+        DecodeSectionHeader(*RecordAt<kSectionHeaderSize>(data, tableAt + kSectionHeaderSize * i));
     if (std::uint64_t{Sections[i].PointerToRawData} + Sections[i].SizeOfRawData > data.size()) {
       return false;
     }
