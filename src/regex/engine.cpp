@@ -1,0 +1,147 @@
+#include "regex/engine.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <memory>
+
+#define PCRE2_CODE_UNIT_WIDTH 16
+#include <pcre2.h>
+
+namespace tuxia::regex {
+namespace {
+
+// \w, \d, \s and \b stay ASCII (no PCRE2_UCP). As in the engine the scrapers were written
+// for: \uHHHH names a character, a backreference to an unset group matches the empty text, and
+// $ without Multiline is the very end. \C could split a character and is refused.
+constexpr std::uint32_t kCompileOptions = PCRE2_UTF | PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF |
+                                          PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_BACKSLASH_C;
+
+// Work bounds. Every search may take kFreeSteps engine steps; one that needs more is run again
+// with twice the limit, each rerun paid from kBudgetSteps shared by the whole match loop. So the
+// loop does at most kFreeSteps per search plus the budget, and a runaway pattern ends as a
+// failure within a fraction of a second.
+constexpr std::uint32_t kFreeSteps = 100'000;
+constexpr std::uint32_t kBudgetSteps = 50'000'000;
+constexpr std::uint32_t kDepthLimit = 1'000'000;
+constexpr std::uint32_t kHeapLimitKiB = 64 * 1024;
+constexpr std::size_t kJitStackStart = 32 * 1024;
+constexpr std::size_t kJitStackMax = 1024 * 1024;
+
+struct CodeFree {
+  void operator()(pcre2_code* code) const { pcre2_code_free(code); }
+};
+struct CompileContextFree {
+  void operator()(pcre2_compile_context* context) const { pcre2_compile_context_free(context); }
+};
+struct MatchContextFree {
+  void operator()(pcre2_match_context* context) const { pcre2_match_context_free(context); }
+};
+struct MatchDataFree {
+  void operator()(pcre2_match_data* data) const { pcre2_match_data_free(data); }
+};
+struct JitStackFree {
+  void operator()(pcre2_jit_stack* stack) const { pcre2_jit_stack_free(stack); }
+};
+using Code = std::unique_ptr<pcre2_code, CodeFree>;
+
+PCRE2_SPTR Units(std::u16string_view text) { return reinterpret_cast<PCRE2_SPTR>(text.data()); }
+
+Code Compile(std::u16string_view pattern, const EngineOptions& options) {
+  const std::unique_ptr<pcre2_compile_context, CompileContextFree> context(
+      pcre2_compile_context_create(nullptr));
+  if (!context) return nullptr;
+  // The dot stops at a line feed and nowhere else; ^ and $ of Multiline meet line feeds.
+  pcre2_set_newline(context.get(), PCRE2_NEWLINE_LF);
+  std::uint32_t flags = kCompileOptions;
+  if (options.ignoreCase) flags |= PCRE2_CASELESS;
+  if (options.multiline) flags |= PCRE2_MULTILINE;
+  int error = 0;
+  PCRE2_SIZE errorOffset = 0;
+  return Code(
+      pcre2_compile(Units(pattern), pattern.size(), flags, &error, &errorOffset, context.get()));
+}
+
+// One compiled pattern searched repeatedly over one subject.
+class Searcher {
+ public:
+  Searcher(const pcre2_code* code, std::u16string_view subject)
+      : code_(code),
+        subject_(subject),
+        data_(pcre2_match_data_create_from_pattern(code, nullptr)),
+        context_(pcre2_match_context_create(nullptr)) {
+    if (!context_) return;
+    pcre2_set_depth_limit(context_.get(), kDepthLimit);
+    pcre2_set_heap_limit(context_.get(), kHeapLimitKiB);
+    stack_.reset(pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr));
+    if (stack_) pcre2_jit_stack_assign(context_.get(), nullptr, stack_.get());
+  }
+
+  [[nodiscard]] bool Ready() const { return data_ && context_; }
+  [[nodiscard]] const PCRE2_SIZE* Bounds() const { return pcre2_get_ovector_pointer(data_.get()); }
+
+  // pcre2_match from `offset`: the number of groups set plus one, PCRE2_ERROR_NOMATCH, or
+  // another (failing) error code.
+  int Search(std::size_t offset) {
+    std::uint32_t limit = kFreeSteps;
+    for (;;) {
+      pcre2_set_match_limit(context_.get(), limit);
+      const int result = pcre2_match(code_, Units(subject_), subject_.size(), offset, options_,
+                                     data_.get(), context_.get());
+      if (result == PCRE2_ERROR_JIT_STACKLIMIT && (options_ & PCRE2_NO_JIT) == 0) {
+        options_ |= PCRE2_NO_JIT;  // the interpreter keeps its frames on the heap instead
+        continue;
+      }
+      if (result != PCRE2_ERROR_MATCHLIMIT) {
+        options_ |= PCRE2_NO_UTF_CHECK;  // the first search has checked the whole subject
+        return result;
+      }
+      if (budget_ == 0) return result;
+      limit = std::min(limit * 2, budget_);
+      budget_ -= limit;
+    }
+  }
+
+ private:
+  const pcre2_code* code_;
+  std::u16string_view subject_;
+  std::unique_ptr<pcre2_match_data, MatchDataFree> data_;
+  std::unique_ptr<pcre2_match_context, MatchContextFree> context_;
+  std::unique_ptr<pcre2_jit_stack, JitStackFree> stack_;
+  std::uint32_t options_ = 0;
+  std::uint32_t budget_ = kBudgetSteps;
+};
+
+// Where the next search starts after a match [start, end): at its end, or one character
+// further when the match was empty (so "a*?" over "aa" gives three empty matches).
+std::size_t NextOffset(std::u16string_view subject, std::size_t start, std::size_t end) {
+  if (end > start) return end;
+  const bool pair = end + 1 < subject.size() && subject[end] >= 0xD800 && subject[end] <= 0xDBFF &&
+                    subject[end + 1] >= 0xDC00 && subject[end + 1] <= 0xDFFF;
+  return end + (pair ? 2 : 1);
+}
+
+}  // namespace
+
+std::optional<MatchList> Execute(std::u16string_view pattern, std::u16string_view subject,
+                                 const EngineOptions& options) {
+  const Code code = Compile(pattern, options);
+  if (!code) return std::nullopt;
+  pcre2_jit_compile(code.get(), PCRE2_JIT_COMPLETE);  // without the JIT the interpreter runs
+  std::uint32_t groups = 0;
+  pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &groups);
+  Searcher searcher(code.get(), subject);
+  if (!searcher.Ready()) return std::nullopt;
+  MatchList matches(static_cast<int>(groups));
+  for (std::size_t offset = 0; offset <= subject.size();) {
+    const int result = searcher.Search(offset);
+    if (result == PCRE2_ERROR_NOMATCH) break;
+    if (result < 0) return std::nullopt;
+    const PCRE2_SIZE* bounds = searcher.Bounds();
+    matches.Append(bounds);
+    if (!options.global) break;
+    offset = NextOffset(subject, bounds[0], bounds[1]);
+  }
+  return matches;
+}
+
+}  // namespace tuxia::regex
