@@ -71,7 +71,12 @@ void MainWindow::BuildControls() {
   siteLabel_->setWordWrap(true);
 
   category_ = new QButtonGroup(this);
-  for (QRadioButton* radio : {element_, background_, wordArt_}) category_->addButton(radio);
+  for (QRadioButton* radio : {element_, background_, wordArt_}) {
+    category_->addButton(radio);
+    // Opaque like the window's other controls, so that 单选框3 stays readable on a picture.
+    radio->setBackgroundRole(QPalette::Window);
+    radio->setAutoFillBackground(true);
+  }
   element_->setChecked(true);
 
   menu_ = new QMenu(u"菜单"_s, this);

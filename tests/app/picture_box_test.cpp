@@ -100,5 +100,17 @@ TEST_F(PictureBoxTest, UndecodableBytesDrawNothing) {
   EXPECT_EQ(window_.PictureBytes(), junk);
 }
 
+TEST_F(PictureBoxTest, RadioButtonOnThePictureStaysOnTopAndOpaque) {
+  QPalette palette = window_.palette();
+  palette.setColor(QPalette::Window, QColor(0x20, 0x40, 0x60));
+  palette.setColor(QPalette::Button, QColor(0x60, 0x40, 0x20));
+  window_.setPalette(palette);
+  window_.SetPictureBytes(ImageFile({336, 424}, Qt::black, "PNG"));
+  const QImage drawn = window_.grab().toImage();
+  const QRect wordArt = test::Find(window_, "单选框3")->geometry();
+  EXPECT_EQ(drawn.pixelColor(wordArt.right() - 2, wordArt.center().y()), QColor(0x20, 0x40, 0x60));
+  EXPECT_EQ(drawn.pixelColor(wordArt.right() + 4, wordArt.center().y()), QColor(Qt::black));
+}
+
 }  // namespace
 }  // namespace tuxia
