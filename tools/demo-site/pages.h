@@ -17,7 +17,7 @@ struct Page {
 // `host` is the "name:port" the client asked for; every address on a page points back to it.
 Page SearchAnswer(std::string_view gbkKeyword);
 Page ListingPage(Category category, std::string_view host, std::string_view token,
-             std::string_view pageText);
+                 std::string_view pageText);
 Page MaterialPage(Category category, std::string_view host, long id);
 Page MobilePage(Category category, std::string_view host, long id);
 Page FallbackPage(std::string_view host, long id);
