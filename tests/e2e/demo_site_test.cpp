@@ -222,6 +222,11 @@ TEST_F(DemoSiteTest, PageJumpShowsPageNOfTheSearch) {
   for (const std::string& address : Column(kPageColumn)) {
     EXPECT_EQ(std::find(first.begin(), first.end(), address), first.end()) << address;
   }
+  // The rows are those of the site's page 2 of the same search.
+  const Bytes page = HttpGetBytes(SiteAddress("/sucai/0-default-0-0-" + SearchToken() + "-0-2"));
+  const std::string html(page.begin(), page.end());
+  const std::string path = window->CellText(0, kPageColumn).substr(SiteAddress("").size());
+  EXPECT_NE(html.find("href=\"" + path + "\""), std::string::npos) << path;
 }
 
 TEST_F(DemoSiteTest, AVanishedBackgroundShowsItsFallbackPicture) {
