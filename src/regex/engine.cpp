@@ -12,9 +12,11 @@ namespace {
 
 // \w, \d, \s and \b stay ASCII (no PCRE2_UCP). As in the engine the scrapers were written
 // for: \uHHHH names a character, a backreference to an unset group matches the empty text, and
-// $ without Multiline is the very end. \C could split a character and is refused.
-constexpr std::uint32_t kCompileOptions = PCRE2_UTF | PCRE2_ALT_BSUX | PCRE2_MATCH_UNSET_BACKREF |
-                                          PCRE2_DOLLAR_ENDONLY | PCRE2_NEVER_BACKSLASH_C;
+// $ without Multiline is the very end. \C could split a character and is refused. Units that
+// are not valid UTF-16 never match, which spares a check of the whole subject at every Create.
+constexpr std::uint32_t kCompileOptions = PCRE2_UTF | PCRE2_MATCH_INVALID_UTF | PCRE2_ALT_BSUX |
+                                          PCRE2_MATCH_UNSET_BACKREF | PCRE2_DOLLAR_ENDONLY |
+                                          PCRE2_NEVER_BACKSLASH_C;
 
 // Work bounds. Every search may take kFreeSteps engine steps; one that needs more is run again
 // with twice the limit, each rerun paid from kBudgetSteps shared by the whole match loop. So the
@@ -72,8 +74,6 @@ class Searcher {
     if (!context_) return;
     pcre2_set_depth_limit(context_.get(), kDepthLimit);
     pcre2_set_heap_limit(context_.get(), kHeapLimitKiB);
-    stack_.reset(pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr));
-    if (stack_) pcre2_jit_stack_assign(context_.get(), nullptr, stack_.get());
   }
 
   [[nodiscard]] bool Ready() const { return data_ && context_; }
@@ -87,14 +87,12 @@ class Searcher {
       pcre2_set_match_limit(context_.get(), limit);
       const int result = pcre2_match(code_, Units(subject_), subject_.size(), offset, options_,
                                      data_.get(), context_.get());
+      if (result == PCRE2_ERROR_JIT_STACKLIMIT && GrowJitStack()) continue;
       if (result == PCRE2_ERROR_JIT_STACKLIMIT && (options_ & PCRE2_NO_JIT) == 0) {
         options_ |= PCRE2_NO_JIT;  // the interpreter keeps its frames on the heap instead
         continue;
       }
-      if (result != PCRE2_ERROR_MATCHLIMIT) {
-        options_ |= PCRE2_NO_UTF_CHECK;  // the first search has checked the whole subject
-        return result;
-      }
+      if (result != PCRE2_ERROR_MATCHLIMIT) return result;
       if (budget_ == 0) return result;
       limit = std::min(limit * 2, budget_);
       budget_ -= limit;
@@ -102,6 +100,16 @@ class Searcher {
   }
 
  private:
+  // The compiled matcher starts on a small stack of its own; a search that outgrows it gets a
+  // larger one, once.
+  bool GrowJitStack() {
+    if (stack_) return false;
+    stack_.reset(pcre2_jit_stack_create(kJitStackStart, kJitStackMax, nullptr));
+    if (!stack_) return false;
+    pcre2_jit_stack_assign(context_.get(), nullptr, stack_.get());
+    return true;
+  }
+
   const pcre2_code* code_;
   std::u16string_view subject_;
   std::unique_ptr<pcre2_match_data, MatchDataFree> data_;

@@ -51,8 +51,8 @@ class MatchList {
 };
 
 // Every match of `pattern` in `subject` (only the first when options.global is off). Nothing
-// when the pattern does not compile, the subject is not valid UTF-16, or the search runs out of
-// its work budget, memory or stack.
+// when the pattern does not compile or the search runs out of its work budget, memory or stack.
+// Units of the subject that are not valid UTF-16 match nothing.
 [[nodiscard]] std::optional<MatchList> Execute(std::u16string_view pattern,
                                                std::u16string_view subject,
                                                const EngineOptions& options);

@@ -2,7 +2,9 @@
 
 #include <algorithm>
 #include <atomic>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 
 #include "text/codepage.h"
 
@@ -10,7 +12,34 @@ namespace tuxia::regex {
 namespace {
 
 constexpr int kGbk = 936;
-constexpr std::size_t kStride = 64;
+constexpr std::uint64_t kHighBits = 0x8080808080808080;
+constexpr std::size_t kChunk = 16;   // bytes widened at once
+constexpr std::size_t kBlock = 256;  // units per entry of the block index
+
+// The number of bytes before the first of 0x80 or above among the kChunk bytes.
+std::size_t AsciiPrefix(const std::uint8_t* bytes) {
+  for (std::size_t at = 0; at < kChunk; at += sizeof(std::uint64_t)) {
+    std::uint64_t word = 0;
+    std::memcpy(&word, bytes + at, sizeof word);
+    const std::uint64_t high = word & kHighBits;
+    if (high != 0) {
+      const int bit = std::endian::native == std::endian::little ? std::countr_zero(high)
+                                                                 : std::countl_zero(high);
+      return at + static_cast<std::size_t>(bit) / 8;
+    }
+  }
+  return kChunk;
+}
+
+// A local copy tells the compiler the bytes and the units do not overlap, so that it widens the
+// whole chunk with vector instructions.
+void WidenChunk(const std::uint8_t* bytes, char16_t* units) {
+  std::uint8_t chunk[kChunk];
+  std::memcpy(chunk, bytes, kChunk);
+  char16_t wide[kChunk];
+  for (std::size_t k = 0; k < kChunk; ++k) wide[k] = chunk[k];
+  std::memcpy(units, wide, sizeof wide);
+}
 
 // What each double-byte character converts to, learnt from the code-page conversions the first
 // time it is met: kUnknown until then; kIrregular when it does not become exactly one unit that
@@ -64,43 +93,67 @@ std::u16string FromWideBytes(const Bytes& wide) {
 }
 
 WideSubject::WideSubject(std::string_view gbk) {
+  gbk = gbk.substr(0, gbk.find('\0'));
   aligned_ = Widen(gbk);
-  if (!aligned_) {
-    units_ = FromWideBytes(TextToWide(gbk, kGbk));
-    checkpoints_.clear();
+  if (aligned_) {
+    IndexBlocks();
+  } else {
+    doubles_.clear();
+    const std::u16string units = FromWideBytes(TextToWide(gbk, kGbk));
+    size_ = units.size();
+    units_ = std::make_unique_for_overwrite<char16_t[]>(size_);
+    std::copy(units.begin(), units.end(), units_.get());
   }
 }
 
 // Code page 936 keeps ASCII as it is, so only the double-byte characters need the conversions.
+// Pages are mostly ASCII markup: kChunk bytes at a time are widened, and the leading ASCII run
+// of them kept.
 bool WideSubject::Widen(std::string_view gbk) {
-  units_.resize(gbk.size());
-  checkpoints_.reserve(gbk.size() / kStride + 1);
-  std::size_t count = 0;
-  for (std::size_t i = 0; i < gbk.size();) {
-    if (count % kStride == 0) checkpoints_.push_back(i);
-    const auto byte = static_cast<std::uint8_t>(gbk[i]);
-    if (byte == 0) return false;
-    if (byte < 0x80) {
-      units_[count++] = byte;
-      ++i;
-      continue;
+  units_ = std::make_unique_for_overwrite<char16_t[]>(gbk.size());
+  char16_t* const out = units_.get();
+  const auto* bytes = reinterpret_cast<const std::uint8_t*>(gbk.data());
+  const std::size_t size = gbk.size();
+  std::size_t count = 0;  // never more than i, so a whole chunk always fits at out + count
+  for (std::size_t i = 0; i < size;) {
+    if (i + kChunk <= size) {
+      WidenChunk(bytes + i, out + count);
+      const std::size_t ascii = AsciiPrefix(bytes + i);
+      i += ascii;
+      count += ascii;
+      if (ascii == kChunk) continue;
+    } else {
+      while (i < size && bytes[i] < 0x80) out[count++] = bytes[i++];
     }
-    if (i + 1 == gbk.size()) return false;
-    const char16_t unit = PairUnit(byte, static_cast<std::uint8_t>(gbk[i + 1]));
-    if (unit == kIrregular) return false;
-    units_[count++] = unit;
-    i += 2;
+    // A run of double-byte characters, as Chinese text comes.
+    while (i < size && bytes[i] >= 0x80) {
+      if (i + 1 == size) return false;
+      const char16_t unit = PairUnit(bytes[i], bytes[i + 1]);
+      if (unit == kIrregular) return false;
+      doubles_.push_back(count);
+      out[count++] = unit;
+      i += 2;
+    }
   }
-  units_.resize(count);
+  size_ = count;
   return true;
 }
 
+void WideSubject::IndexBlocks() {
+  const std::size_t blocks = size_ / kBlock + 2;
+  blocks_.reserve(blocks);
+  for (std::size_t j = 0; j < doubles_.size(); ++j) {
+    while (blocks_.size() * kBlock <= doubles_[j]) blocks_.push_back(j);
+  }
+  blocks_.resize(blocks, doubles_.size());
+}
+
+// Every unit before `unit` stands for one byte, and those made from two bytes for one more.
 std::size_t WideSubject::ByteOffset(std::size_t unit) const {
-  if (checkpoints_.empty()) return 0;
-  const std::size_t block = std::min(unit / kStride, checkpoints_.size() - 1);
-  std::size_t offset = checkpoints_[block];
-  for (std::size_t i = block * kStride; i < unit; ++i) offset += units_[i] < 0x80 ? 1 : 2;
-  return offset;
+  const std::size_t block = unit / kBlock;
+  const auto first = doubles_.begin() + static_cast<std::ptrdiff_t>(blocks_[block]);
+  const auto last = doubles_.begin() + static_cast<std::ptrdiff_t>(blocks_[block + 1]);
+  return unit + static_cast<std::size_t>(std::lower_bound(first, last, unit) - doubles_.begin());
 }
 
 std::string WideSubject::Text(std::string_view gbk, std::size_t begin, std::size_t end) const {
@@ -108,7 +161,7 @@ std::string WideSubject::Text(std::string_view gbk, std::size_t begin, std::size
     const std::size_t first = ByteOffset(begin);
     return std::string(gbk.substr(first, ByteOffset(end) - first));
   }
-  return WideToText(ToWideBytes(std::u16string_view(units_).substr(begin, end - begin)), kGbk);
+  return WideToText(ToWideBytes(Units().substr(begin, end - begin)), kGbk);
 }
 
 }  // namespace tuxia::regex

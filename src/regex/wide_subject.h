@@ -2,6 +2,7 @@
 // GBK text as the engine sees it (UTF-16, a double-byte character one unit), and the way back
 // from unit offsets to GBK text.
 #include <cstddef>
+#include <memory>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,20 +21,23 @@ class WideSubject {
  public:
   explicit WideSubject(std::string_view gbk);
 
-  [[nodiscard]] std::u16string_view Units() const { return units_; }
+  [[nodiscard]] std::u16string_view Units() const { return {units_.get(), size_}; }
   // WideToText(units [begin, end), 936). `gbk` is the text this subject was made from.
   [[nodiscard]] std::string Text(std::string_view gbk, std::size_t begin, std::size_t end) const;
 
  private:
   bool Widen(std::string_view gbk);
+  void IndexBlocks();
   [[nodiscard]] std::size_t ByteOffset(std::size_t unit) const;
 
-  std::u16string units_;
+  std::unique_ptr<char16_t[]> units_;
+  std::size_t size_ = 0;
   // Set when every character of the text (an ASCII byte, or a byte of 0x80 or above with the
   // byte after it) became one unit that converts back to the same bytes. Then unit offsets map
   // to byte offsets, and a text is cut out of the GBK text rather than converted back.
   bool aligned_ = false;
-  std::vector<std::size_t> checkpoints_;  // byte offset of every kStride-th unit
+  std::vector<std::size_t> doubles_;  // offsets of the units made from two bytes, ascending
+  std::vector<std::size_t> blocks_;   // per kBlock units: index of its first entry in doubles_
 };
 
 }  // namespace tuxia::regex
