@@ -4,16 +4,15 @@
 #include <string>
 
 #include "platform/http_client.h"
-#include "text/types.h"
 
 namespace tuxia {
 
 // A hostile server must not exhaust memory: the body is cut at this size.
 constexpr std::size_t kMaxBodyBytes = std::size_t{256} << 20;
 
-// Reads the body into `body` until it ends. A failed read, or a body beyond `limit` bytes
+// Reads the body bytes into `body` until it ends. A failed read, or a body beyond `limit` bytes
 // (cut at the limit), writes "713 读取数据失败!" into `status` and stops; the bytes read stay.
-void ReadBody(platform::HttpRequest& request, Bytes& body, std::string& status,
+void ReadBody(platform::HttpRequest& request, std::string& body, std::string& status,
               std::size_t limit = kMaxBodyBytes);
 
 }  // namespace tuxia

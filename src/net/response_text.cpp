@@ -62,9 +62,9 @@ class Converter {
   bool valid() const { return cd_ != reinterpret_cast<iconv_t>(-1); }
 
   // Whole input to UTF-8; each byte that does not start a valid sequence becomes "?".
-  std::string ToUtf8(const Bytes& input) {
+  std::string ToUtf8(std::string_view input) {
     std::string out;
-    char* in = const_cast<char*>(reinterpret_cast<const char*>(input.data()));
+    char* in = const_cast<char*>(input.data());
     std::size_t inLeft = input.size();
     char chunk[4096];
     while (inLeft > 0) {
@@ -90,7 +90,7 @@ class Converter {
 
 }  // namespace
 
-std::optional<std::string> DecodeCharset(const Bytes& body, std::string_view charset) {
+std::optional<std::string> DecodeCharset(std::string_view body, std::string_view charset) {
   if (charset.empty()) return std::nullopt;  // iconv would take it for the locale's set
   Converter converter(IconvName(charset));
   if (!converter.valid()) return std::nullopt;
@@ -99,15 +99,25 @@ std::optional<std::string> DecodeCharset(const Bytes& body, std::string_view cha
   return Utf8ToGbk(std::string_view(utf8.c_str()));
 }
 
-std::string ResponseText(const Bytes& body, RegexObject& regex) {
-  std::string text = BytesToText(body);
-  if (!regex.Create(kCharsetPattern, TextLeft(text, kDeclarationWindow))) return text;
-  const std::string charset = regex.SubmatchText(1, 1);
-  if (!charset.empty() && charset != "gbk" && charset != "gb2312") {
-    if (std::optional<std::string> decoded = DecodeCharset(body, charset)) text = *decoded;
+std::string ResponseText(std::string body, RegexObject& regex) {
+  // The text is the body up to its first zero byte; a decoder gets the whole body.
+  const std::size_t textLength = std::min(body.find('\0'), body.size());
+  const std::string_view text(body.data(), textLength);
+  const bool searched = regex.Create(kCharsetPattern, TextLeft(text, kDeclarationWindow));
+  std::optional<std::string> decoded;
+  if (searched) {
+    const std::string charset = regex.SubmatchText(1, 1);
+    if (!charset.empty() && charset != "gbk" && charset != "gb2312") {
+      decoded = DecodeCharset(body, charset);
+    }
   }
-  ProcessPendingMessages();
-  return text;
+  if (decoded) {
+    body = std::move(*decoded);
+  } else {
+    body.resize(textLength);
+  }
+  if (searched) ProcessPendingMessages();
+  return body;
 }
 
 }  // namespace tuxia

@@ -6,16 +6,17 @@
 #include <string_view>
 
 #include "regex/regex_object.h"
-#include "text/types.h"
 
 namespace tuxia {
 
 // Runs once per completed exchange with the call's regular-expression object; dispatches the
-// pending window messages once when the charset search ran.
-[[nodiscard]] std::string ResponseText(const Bytes& body, RegexObject& regex);
+// pending window messages once when the charset search ran. `body` holds the body bytes; the
+// text takes them over when nothing is decoded.
+[[nodiscard]] std::string ResponseText(std::string body, RegexObject& regex);
 // The whole body decoded from `charset` (a web label such as "utf-8" or "Shift_JIS") into GBK
 // text, ending at the first zero character; bytes that are not valid in the set become "?".
 // Nothing when the set is unknown.
-[[nodiscard]] std::optional<std::string> DecodeCharset(const Bytes& body, std::string_view charset);
+[[nodiscard]] std::optional<std::string> DecodeCharset(std::string_view body,
+                                                       std::string_view charset);
 
 }  // namespace tuxia

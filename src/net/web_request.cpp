@@ -1,5 +1,6 @@
 #include "net/web_request.h"
 
+#include <cstdint>
 #include <memory>
 
 #include "net/cookies.h"
@@ -95,9 +96,9 @@ class Exchange {
     if (!request_->AddHeaders(RequestHeaderText(args_.extraHeaders, cookies))) return Fail(11);
     if (!request_->Send(TextToBytes(args_.postData))) return Fail(12);
     if (!request_->ReceiveResponse()) return Fail(13);
-    Bytes body;
+    std::string body;
     ReadBody(*request_, body, *status_);
-    return Leave(kCompletedMessages, Complete(body, regex));
+    return Leave(kCompletedMessages, Complete(std::move(body), regex));
   }
 
  private:
@@ -126,7 +127,7 @@ class Exchange {
   }
 
   // The response headers and the outputs, once the body has been read.
-  std::string Complete(const Bytes& body, RegexObject& regex) {
+  std::string Complete(std::string body, RegexObject& regex) {
     std::string headers;
     if (!request_->QueryRawHeaders(&headers)) return {};
     Output<std::string> returnedHeaders(args_.returnedHeaders);
@@ -143,8 +144,11 @@ class Exchange {
       ProcessPendingMessages();
     }
     FinishCookies(*returnedCookies, args_.cookies, args_.mergeCookies);
-    if (args_.responseBytes) *args_.responseBytes = body;
-    return ResponseText(body, regex);
+    if (args_.responseBytes) {
+      const auto* bytes = reinterpret_cast<const std::uint8_t*>(body.data());
+      args_.responseBytes->assign(bytes, bytes + body.size());
+    }
+    return ResponseText(std::move(body), regex);
   }
 
   std::string_view url_;

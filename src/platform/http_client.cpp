@@ -16,6 +16,7 @@ namespace {
 using Clock = std::chrono::steady_clock;
 
 constexpr long kMaxRedirects = 10;
+constexpr curl_off_t kReserveCap = curl_off_t{16} << 20;
 constexpr int kLongestHost = 255;
 
 std::string& CaFile() {
@@ -95,8 +96,18 @@ std::string WireTarget(std::string_view path) {
   return out;
 }
 
-// The per-thread pool of connections, resolved names and TLS sessions behind the handles. The
-// program makes its requests on one thread; a pool per thread keeps curl's sharing rules.
+// What one request works with: an easy handle, the multi handle that drives it and the buffer
+// of body bytes not yet read. Kept for the next request when a request ends, so that the
+// handles' own buffers and the body buffer are warm.
+struct Slot {
+  CURL* easy = nullptr;
+  CURLM* multi = nullptr;
+  std::string pending;
+};
+
+// The per-thread pool behind the handles: connections, resolved names and TLS sessions shared
+// by all requests, and the slots of requests that ended. The program makes its requests on one
+// thread; a pool per thread keeps curl's sharing rules.
 class Pool {
  public:
   Pool() : share_(curl_share_init()) {
@@ -106,19 +117,49 @@ class Pool {
     curl_share_setopt(share_, CURLSHOPT_SHARE, CURL_LOCK_DATA_SSL_SESSION);
   }
   ~Pool() {
+    for (Slot& slot : idle_) Destroy(slot);
     if (share_) curl_share_cleanup(share_);
   }
   Pool(const Pool&) = delete;
   Pool& operator=(const Pool&) = delete;
+
   CURLSH* share() const { return share_; }
 
+  // A slot with clean handles; null handles when curl cannot make them.
+  Slot Take() {
+    if (idle_.empty()) return Slot{curl_easy_init(), curl_multi_init(), {}};
+    Slot slot = std::move(idle_.back());
+    idle_.pop_back();
+    return slot;
+  }
+
+  void Give(Slot slot) {
+    if (!slot.easy || !slot.multi || idle_.size() >= kIdleSlots) {
+      Destroy(slot);
+      return;
+    }
+    curl_easy_reset(slot.easy);  // drops every option, callback and pointer of the request
+    slot.pending.clear();
+    if (slot.pending.capacity() > kKeptBuffer) slot.pending = std::string();
+    idle_.push_back(std::move(slot));
+  }
+
  private:
+  static constexpr std::size_t kIdleSlots = 4;  // nested requests are rare and shallow
+  static constexpr std::size_t kKeptBuffer = std::size_t{1} << 20;
+
+  static void Destroy(Slot& slot) {
+    if (slot.easy) curl_easy_cleanup(slot.easy);
+    if (slot.multi) curl_multi_cleanup(slot.multi);
+  }
+
   CURLSH* share_;
+  std::vector<Slot> idle_;
 };
 
-CURLSH* ThreadPool() {
+Pool& ThreadPool() {
   thread_local Pool pool;
-  return pool.share();
+  return pool;
 }
 
 struct HeaderLine {
@@ -219,8 +260,11 @@ std::unique_ptr<HttpConnection> HttpConnection::Open(const HttpSession& session,
 // record what curl delivers; Pump runs curl until a condition holds, the transfer ends, or the
 // idle timeout of the current phase passes.
 struct HttpRequest::Transfer {
-  CURL* easy = nullptr;
-  CURLM* multi = nullptr;
+  explicit Transfer(Slot slot)
+      : easy(slot.easy), multi(slot.multi), pending(std::move(slot.pending)) {}
+
+  CURL* easy;
+  CURLM* multi;
   curl_slist* headerList = nullptr;
   char error[CURL_ERROR_SIZE] = {};
 
@@ -249,8 +293,7 @@ struct HttpRequest::Transfer {
 
   ~Transfer() {
     if (added) curl_multi_remove_handle(multi, easy);
-    if (easy) curl_easy_cleanup(easy);
-    if (multi) curl_multi_cleanup(multi);
+    ThreadPool().Give(Slot{easy, multi, std::move(pending)});
     if (headerList) curl_slist_free_all(headerList);
   }
 
@@ -290,7 +333,17 @@ struct HttpRequest::Transfer {
     headerText.append("\r\n");
     anyResponse = true;
     if (line.empty()) headersFinal = IsLastResponse();
+    if (headersFinal) ReserveBody();
     return data.size();
+  }
+
+  // One allocation for a body of announced length, within reason: the length is the server's
+  // word, the bytes are not.
+  void ReserveBody() {
+    curl_off_t length = -1;
+    if (curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) return;
+    if (length > 0)
+      pending.reserve(static_cast<std::size_t>(std::min<curl_off_t>(length, kReserveCap)));
   }
 
   std::size_t OnBody(std::string_view data) {
@@ -418,7 +471,7 @@ bool SetUp(HttpRequest::Transfer& t, const std::string& url, const std::string& 
   bool good =
       ok(curl_easy_setopt(e, CURLOPT_URL, url.c_str())) &&
       ok(curl_easy_setopt(e, CURLOPT_ERRORBUFFER, t.error)) &&
-      ok(curl_easy_setopt(e, CURLOPT_SHARE, ThreadPool())) &&
+      ok(curl_easy_setopt(e, CURLOPT_SHARE, ThreadPool().share())) &&
       ok(curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L)) &&
       ok(curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1))) &&
       ok(curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https")) &&
@@ -454,11 +507,9 @@ std::unique_ptr<HttpRequest> HttpRequest::Open(const HttpConnection& connection,
                                                std::string_view method, std::string_view path,
                                                bool secure) {
   if (!IsToken(method) || !HttpCheckPlatform()) return nullptr;
-  auto transfer = std::make_unique<Transfer>();
-  transfer->method = std::string(method);
-  transfer->easy = curl_easy_init();
-  transfer->multi = curl_multi_init();
+  auto transfer = std::make_unique<Transfer>(ThreadPool().Take());
   if (!transfer->easy || !transfer->multi) return nullptr;
+  transfer->method = std::string(method);
   const bool defaultPort = connection.port() == (secure ? 443 : 80);
   const std::string url = std::string(secure ? "https://" : "http://") + connection.host() +
                           (defaultPort ? "" : ":" + std::to_string(connection.port())) +
@@ -563,14 +614,18 @@ bool HttpRequest::QueryDataAvailable(std::size_t* available) {
   return true;
 }
 
-bool HttpRequest::ReadData(std::span<std::uint8_t> buffer, std::size_t* read) {
+bool HttpRequest::ReadData(std::string& out, std::size_t size, std::size_t* read) {
   Transfer& t = *transfer_;
   if (!t.headersFinal) return false;
   t.Pump([&] { return t.Waiting() > 0; });
   if (t.Waiting() == 0 && t.result != CURLE_OK) return false;
-  const std::size_t n = std::min(buffer.size(), t.Waiting());
-  std::memcpy(buffer.data(), t.pending.data() + t.pendingStart, n);
-  t.pendingStart += n;
+  const std::size_t n = std::min(size, t.Waiting());
+  if (out.empty() && t.pendingStart == 0 && n == t.pending.size()) {
+    out.swap(t.pending);  // the whole buffer changes hands instead of being copied
+  } else {
+    out.append(t.pending, t.pendingStart, n);
+    t.pendingStart += n;
+  }
   *read = n;
   return true;
 }

@@ -105,7 +105,9 @@ class HttpRequest {
   // broke reports a non-zero count here and the failure at the ReadData that follows, so that
   // the caller learns of the break where it reads.
   bool QueryDataAvailable(std::size_t* available);
-  bool ReadData(std::span<std::uint8_t> buffer, std::size_t* read);
+  // Appends at most `size` body bytes to `out` (waiting for them like QueryDataAvailable) and
+  // tells how many; 0 at the end of the body. False when the transfer broke.
+  bool ReadData(std::string& out, std::size_t size, std::size_t* read);
   // The raw headers of the last response: status line and header lines as received, each
   // ended by CR LF, then an empty line. False before the response has come.
   bool QueryRawHeaders(std::string* text) const;

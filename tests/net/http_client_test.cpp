@@ -157,13 +157,11 @@ std::string ReadAll(HttpRequest& request, bool* broke) {
   for (;;) {
     std::size_t available = 0;
     if (!request.QueryDataAvailable(&available) || available == 0) return body;
-    std::string buffer(available, '\0');
     std::size_t read = 0;
-    if (!request.ReadData({reinterpret_cast<std::uint8_t*>(buffer.data()), buffer.size()}, &read)) {
+    if (!request.ReadData(body, available, &read)) {
       *broke = true;
       return body;
     }
-    body.append(buffer, 0, read);
   }
 }
 

@@ -15,7 +15,7 @@ using platform::HttpSession;
 using test::ScriptedServer;
 
 struct Read {
-  Bytes body;
+  std::string body;
   std::string status = "untouched";
 };
 
@@ -39,28 +39,28 @@ std::string Reply(std::size_t announced, std::size_t sent) {
 TEST(ReadBody, ACompleteBodyLeavesTheStatus) {
   ScriptedServer server(Reply(5000, 5000));
   const Read read = ReadFrom(server, kMaxBodyBytes);
-  EXPECT_EQ(read.body, Bytes(5000, 'b'));
+  EXPECT_EQ(read.body, std::string(5000, 'b'));
   EXPECT_EQ(read.status, "untouched");
 }
 
 TEST(ReadBody, ABrokenTransferWrites713AndKeepsTheBytes) {
   ScriptedServer server(Reply(5000, 1200));
   const Read read = ReadFrom(server, kMaxBodyBytes);
-  EXPECT_EQ(read.body, Bytes(1200, 'b'));
+  EXPECT_EQ(read.body, std::string(1200, 'b'));
   EXPECT_EQ(read.status, Gbk("713 读取数据失败!"));
 }
 
 TEST(ReadBody, ABodyBeyondTheLimitIsCutThere) {
   ScriptedServer server(Reply(1000, 1000));
   const Read read = ReadFrom(server, 100);
-  EXPECT_EQ(read.body, Bytes(100, 'b'));
+  EXPECT_EQ(read.body, std::string(100, 'b'));
   EXPECT_EQ(read.status, Gbk("713 读取数据失败!"));
 }
 
 TEST(ReadBody, ABodyOfExactlyTheLimitIsWhole) {
   ScriptedServer server(Reply(1000, 1000));
   const Read read = ReadFrom(server, 1000);
-  EXPECT_EQ(read.body, Bytes(1000, 'b'));
+  EXPECT_EQ(read.body, std::string(1000, 'b'));
   EXPECT_EQ(read.status, "untouched");
 }
 

@@ -10,11 +10,9 @@
 namespace tuxia {
 namespace {
 
-Bytes ToBytes(std::string_view text) { return Bytes(text.begin(), text.end()); }
-
 std::string Text(std::string_view body) {
   RegexObject regex;
-  return ResponseText(ToBytes(body), regex);
+  return ResponseText(std::string(body), regex);
 }
 
 TEST(ResponseText, AUtf8PageComesBackAsGbkText) {
@@ -95,15 +93,15 @@ TEST(DecodeCharset, WebLabelsAndIconvNames) {
       {"utf-8", "cut \xe4\xb8", "cut ??"},        // a sequence cut off at the end
   };
   for (const DecodeCase& c : cases) {
-    const std::optional<std::string> decoded = DecodeCharset(ToBytes(c.body), c.charset);
+    const std::optional<std::string> decoded = DecodeCharset(c.body, c.charset);
     ASSERT_TRUE(decoded.has_value()) << c.charset;
     EXPECT_EQ(*decoded, Gbk(c.expected)) << c.charset;
   }
 }
 
 TEST(DecodeCharset, UnknownNamesDecodeNothing) {
-  EXPECT_FALSE(DecodeCharset(ToBytes("x"), "x-no-such-set").has_value());
-  EXPECT_FALSE(DecodeCharset(ToBytes("x"), "").has_value());
+  EXPECT_FALSE(DecodeCharset("x", "x-no-such-set").has_value());
+  EXPECT_FALSE(DecodeCharset("x", "").has_value());
 }
 
 }  // namespace
