@@ -342,8 +342,9 @@ struct HttpRequest::Transfer {
   void ReserveBody() {
     curl_off_t length = -1;
     if (curl_easy_getinfo(easy, CURLINFO_CONTENT_LENGTH_DOWNLOAD_T, &length) != CURLE_OK) return;
-    if (length > 0)
+    if (length > 0) {
       pending.reserve(static_cast<std::size_t>(std::min<curl_off_t>(length, kReserveCap)));
+    }
   }
 
   std::size_t OnBody(std::string_view data) {
@@ -410,8 +411,9 @@ struct HttpRequest::Transfer {
     const auto size = static_cast<curl_off_t>(body.size());
     const char* data = reinterpret_cast<const char*>(body.data());
     if (method == "HEAD") return curl_easy_setopt(easy, CURLOPT_NOBODY, 1L) == CURLE_OK;
-    if (method == "GET" && body.empty())
+    if (method == "GET" && body.empty()) {
       return curl_easy_setopt(easy, CURLOPT_HTTPGET, 1L) == CURLE_OK;
+    }
     bool ok = curl_easy_setopt(easy, CURLOPT_POSTFIELDSIZE_LARGE, size) == CURLE_OK &&
               curl_easy_setopt(easy, CURLOPT_POSTFIELDS, data) == CURLE_OK;
     if (method != "POST") {
@@ -473,6 +475,7 @@ bool SetUp(HttpRequest::Transfer& t, const std::string& url, const std::string& 
       ok(curl_easy_setopt(e, CURLOPT_ERRORBUFFER, t.error)) &&
       ok(curl_easy_setopt(e, CURLOPT_SHARE, ThreadPool().share())) &&
       ok(curl_easy_setopt(e, CURLOPT_NOSIGNAL, 1L)) &&
+      ok(curl_easy_setopt(e, CURLOPT_CONNECTTIMEOUT_MS, static_cast<long>(t.connectMs))) &&
       ok(curl_easy_setopt(e, CURLOPT_HTTP_VERSION, static_cast<long>(CURL_HTTP_VERSION_1_1))) &&
       ok(curl_easy_setopt(e, CURLOPT_PROTOCOLS_STR, "http,https")) &&
       ok(curl_easy_setopt(e, CURLOPT_REDIR_PROTOCOLS_STR, "http,https")) &&
