@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <QApplication>
+#include <QImage>
 #include <QPalette>
 #include <string>
 
@@ -52,6 +53,17 @@ TEST(Program, TheCreatedWindowIsSkinnedByTheCarriedEngine) {
   steps.skinStartupSecondHalf();
   MainWindow window(test::kSiteAddress, ProgramHandlers());
   EXPECT_NE(QApplication::palette(), before);
+
+  // The picture of the skinned window, for anyone to look at: the carried skin's blue-grey
+  // window (#4A5D70) and its blue buttons (#2F7FC8) show.
+  window.show();
+  ASSERT_TRUE(QTest::qWaitForWindowExposed(&window));
+  const QImage image = window.grab().toImage();
+  ASSERT_TRUE(image.save(QStringLiteral(TUXIA_SKINNED_WINDOW_PNG), "PNG"));
+  EXPECT_EQ(image.pixelColor(300, 540), QColor(0x4A, 0x5D, 0x70));
+  const QPoint buttonFace = test::Find(window, "按钮1")->geometry().center() + QPoint(0, 10);
+  // The style shades the button face a little; its hue stays the skin's blue.
+  EXPECT_NEAR(image.pixelColor(buttonFace).hue(), QColor(0x2F, 0x7F, 0xC8).hue(), 4);
   ExitRoutine();
   QApplication::setPalette(before);
 }
