@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <cinttypes>
 #include <cstdio>
+#include <cstring>
 
 namespace tuxia {
 namespace {
@@ -64,8 +65,9 @@ std::string NumberToText(double number) { return Format("%.13g", number); }
 std::string NumberToText(float number) { return Format("%.6g", static_cast<double>(number)); }
 
 std::string BytesToText(const Bytes& bytes) {
-  const auto zero = std::find(bytes.begin(), bytes.end(), std::uint8_t{0});
-  return std::string(bytes.begin(), zero);
+  const char* data = reinterpret_cast<const char*>(bytes.data());
+  const void* zero = std::memchr(data, 0, bytes.size());
+  return std::string(data, zero ? static_cast<const char*>(zero) - data : bytes.size());
 }
 
 std::string CharFromCode(int code) {
