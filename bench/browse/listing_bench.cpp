@@ -1,7 +1,10 @@
 // FillListing on a listing page of about 300 KB (the realistic fixture of each category, repeated)
 // into the in-memory controls, against the bare PCRE2 matching of the same two patterns over the
 // same page already in UTF-16: compiled once, the match loop only. The ratios are printed at the
-// end.
+// end. Each FillListing allocates about 1 MB afresh (the page's units and its copy), so the
+// allocator's return of memory to the system can add page faults to some runs; to see the steady
+// cost, run with
+// GLIBC_TUNABLES=glibc.malloc.mmap_threshold=67108864:glibc.malloc.trim_threshold=134217728
 #include <benchmark/benchmark.h>
 
 #include <cstdio>

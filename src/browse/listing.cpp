@@ -33,7 +33,7 @@ void FillAddresses(RegexObject& regex, std::string_view page, const CategoryRule
   for (int n = 1; n <= count; ++n) {
     std::string identifier = Cut(regex.MatchText(n), rule.itemFrontCut, rule.itemBackCut);
     if (rule.identifierSeparator) identifier = TextAfterLast(identifier, *rule.identifierSeparator);
-    const std::string address = SiteAddress(rule.itemPathPrefix + identifier + ".html");
+    const std::string address = SiteAddress(ConcatText({rule.itemPathPrefix, identifier, ".html"}));
     controls.SetCellText(n - 1, kPageColumn, address);
   }
 }

@@ -55,6 +55,8 @@ Code Compile(std::u16string_view pattern, const EngineOptions& options) {
   // The dot stops at a line feed and nowhere else; ^ and $ of Multiline meet line feeds.
   pcre2_set_newline(context.get(), PCRE2_NEWLINE_LF);
   std::uint32_t flags = kCompileOptions;
+  // IgnoreCase folds every letter that has a case: the ASCII ones, and in UTF mode also the
+  // Greek, Cyrillic and full-width Latin letters that GBK holds.
   if (options.ignoreCase) flags |= PCRE2_CASELESS;
   if (options.multiline) flags |= PCRE2_MULTILINE;
   int error = 0;
