@@ -22,10 +22,10 @@
 
 #include "app/gui_support.h"
 #include "app/main_window.h"
+#include "app/program.h"
 #include "browse/search.h"
 #include "browse/site.h"
 #include "preview/download.h"
-#include "preview/preview.h"
 #include "text/codepage.h"
 
 namespace tuxia {
@@ -94,16 +94,8 @@ class DemoSiteTest : public ::testing::Test {
     setenv("HOME", home.c_str(), 1);
     setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
 
-    // Bound as the program binds them.
-    window = std::make_unique<MainWindow>(SiteAddress("/"),
-                                          WindowHandlers{
-                                              .searchClicked = OnSearchClicked,
-                                              .pageJumpClicked = OnPageJumpClicked,
-                                              .listClicked = OnListClicked,
-                                              .listRightClicked = &MainWindow::OnListRightClicked,
-                                              .downloadChosen = OnDownloadChosen,
-                                              .siteLabelPressed = &MainWindow::OnSiteLabelPressed,
-                                          });
+    // Bound as the program binds them (the skin engine is not loaded here, so it attaches none).
+    window = std::make_unique<MainWindow>(SiteAddress("/"), ProgramHandlers());
     window->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     list = Find<QTableWidget>(*window, "超级列表框1");
