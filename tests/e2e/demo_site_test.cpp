@@ -1,7 +1,6 @@
 // The program end to end: the real window with the program's handlers, driven as a user drives
 // it, against the demo site started as a child process; the desktop is a temporary folder.
 #include <gtest/gtest.h>
-#include <stdlib.h>
 
 #include <QAction>
 #include <QCryptographicHash>
@@ -14,8 +13,6 @@
 #include <QTableWidget>
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,6 +23,7 @@
 #include "browse/search.h"
 #include "browse/site.h"
 #include "preview/download.h"
+#include "support/scratch_home.h"
 #include "text/codepage.h"
 
 namespace tuxia {
@@ -59,17 +57,6 @@ class DemoSite {
   std::string host_;
 };
 
-std::string Contents(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-std::vector<fs::path> Entries(const fs::path& folder) {
-  std::vector<fs::path> entries;
-  for (const auto& entry : fs::directory_iterator(folder)) entries.push_back(entry.path());
-  return entries;
-}
-
 // The address of the first picture of the site's own that a page shows.
 std::string PictureAddressOn(const Bytes& page) {
   const std::string text(page.begin(), page.end());
@@ -85,14 +72,8 @@ class DemoSiteTest : public ::testing::Test {
     ASSERT_FALSE(site.Host().empty()) << "the demo site did not start";
     SetSiteHost(site.Host());
     SearchToken().clear();
-    std::string pattern = (fs::temp_directory_path() / "tuxia-e2e-XXXXXX").string();
-    home = mkdtemp(pattern.data());
-    desktop = home / "Schreibtisch";
-    fs::create_directories(home / "config");
+    home.NameDesktop("$HOME/Schreibtisch");
     fs::create_directories(desktop);
-    std::ofstream(home / "config" / "user-dirs.dirs") << "XDG_DESKTOP_DIR=\"$HOME/Schreibtisch\"\n";
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
 
     // Bound as the program binds them (the skin engine is not loaded here, so it attaches none).
     window = std::make_unique<MainWindow>(SiteAddress("/"), ProgramHandlers());
@@ -100,10 +81,7 @@ class DemoSiteTest : public ::testing::Test {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(window.get()));
     list = Find<QTableWidget>(*window, "超级列表框1");
   }
-  void TearDown() override {
-    window.reset();
-    fs::remove_all(home);
-  }
+  void TearDown() override { window.reset(); }
 
   // Types into the edit box as an input method commits Chinese text.
   void Type(const char* box, const QString& text) {
@@ -151,8 +129,8 @@ class DemoSiteTest : public ::testing::Test {
   }
 
   DemoSite site;
-  fs::path home;
-  fs::path desktop;
+  test::ScratchHome home;
+  const fs::path desktop = home.Path() / "Schreibtisch";
   std::unique_ptr<MainWindow> window;
   QTableWidget* list = nullptr;
 };
@@ -192,8 +170,8 @@ TEST_F(DemoSiteTest, AClickedRowShowsItsPictureWhichDownloadSavesOnce) {
   const std::string digest =
       QCryptographicHash::hash(bytes, QCryptographicHash::Md5).toHex().toStdString();
   const fs::path saved = desktop / (digest + ".png");
-  EXPECT_EQ(Entries(desktop), std::vector{saved});
-  EXPECT_EQ(Contents(saved), bytes.toStdString());
+  EXPECT_EQ(test::FolderEntries(desktop), std::vector{saved});
+  EXPECT_EQ(test::FileContents(saved), bytes.toStdString());
 
   // A click beside the rows of an empty page empties the picture box; 下载 then saves nothing.
   JumpTo(QStringLiteral("0"));
@@ -202,7 +180,7 @@ TEST_F(DemoSiteTest, AClickedRowShowsItsPictureWhichDownloadSavesOnce) {
   EXPECT_TRUE(window->PictureBytes().empty());
   EXPECT_FALSE(DrawsAPicture());
   ChooseDownload();
-  EXPECT_EQ(Entries(desktop), std::vector{saved});
+  EXPECT_EQ(test::FolderEntries(desktop), std::vector{saved});
 }
 
 TEST_F(DemoSiteTest, PageJumpShowsPageNOfTheSearch) {

@@ -3,7 +3,6 @@
 #include "preview/save.h"
 
 #include <gtest/gtest.h>
-#include <stdlib.h>
 #include <sys/resource.h>
 
 #include <QBuffer>
@@ -11,7 +10,6 @@
 #include <csignal>
 #include <filesystem>
 #include <fstream>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -19,6 +17,7 @@
 #include "platform/shell/shell.h"
 #include "preview/preview.h"
 #include "support/memory_controls.h"
+#include "support/scratch_home.h"
 
 namespace tuxia {
 namespace {
@@ -37,35 +36,13 @@ Bytes Encoded(const char* format, int width, int height) {
   return Bytes(data.begin(), data.end());
 }
 
-std::string Contents(const fs::path& path) {
-  std::ifstream file(path, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(file), {});
-}
-
-std::vector<fs::path> Entries(const fs::path& folder) {
-  std::vector<fs::path> entries;
-  for (const auto& entry : fs::directory_iterator(folder)) entries.push_back(entry.path());
-  return entries;
-}
-
-// A home folder of its own, whose XDG configuration names the desktop folder.
+// Each test in a home folder of its own, whose XDG configuration names the desktop folder.
 class TemporaryHome : public ::testing::Test {
  protected:
-  void SetUp() override {
-    std::string pattern = (fs::temp_directory_path() / "tuxia-home-XXXXXX").string();
-    home = mkdtemp(pattern.data());
-    setenv("HOME", home.c_str(), 1);
-    setenv("XDG_CONFIG_HOME", (home / "config").c_str(), 1);
-    fs::create_directories(home / "config");
-  }
-  void TearDown() override { fs::remove_all(home); }
+  void NameDesktop(const std::string& value) { scratch.NameDesktop(value); }
 
-  // Writes user-dirs.dirs with this desktop line (empty: no file at all).
-  void NameDesktop(const std::string& value) {
-    std::ofstream(home / "config" / "user-dirs.dirs") << "XDG_DESKTOP_DIR=\"" << value << "\"\n";
-  }
-
-  fs::path home;
+  test::ScratchHome scratch;
+  const fs::path& home = scratch.Path();
 };
 
 TEST(Md5HexTest, GivesTheRfc1321Digests) {
@@ -93,7 +70,7 @@ TEST_F(WriteFileBytesTest, WritesTheNonEmptyPartsInOrder) {
   const fs::path path = home / "out.png";
   const Bytes first = BytesOf("ab"), none, second = BytesOf(std::string("c\0d", 3));
   EXPECT_TRUE(WriteFileBytes(path.string(), {first, none, second}));
-  EXPECT_EQ(Contents(path), std::string("abc\0d", 5));
+  EXPECT_EQ(test::FileContents(path), std::string("abc\0d", 5));
   EXPECT_TRUE(WriteFileBytes((home / "empty.png").string(), {none}));
   EXPECT_EQ(fs::file_size(home / "empty.png"), 0u);
 }
@@ -102,8 +79,8 @@ TEST_F(WriteFileBytesTest, ReplacesAnExistingFileWhole) {
   const fs::path path = home / "out.png";
   std::ofstream(path) << "an older and longer content";
   EXPECT_TRUE(WriteFileBytes(path.string(), {BytesOf("new")}));
-  EXPECT_EQ(Contents(path), "new");
-  EXPECT_EQ(Entries(home).size(), 2u);  // the file and config/, no temporary left
+  EXPECT_EQ(test::FileContents(path), "new");
+  EXPECT_EQ(test::FolderEntries(home).size(), 2u);  // the file and config/, no temporary left
 }
 
 TEST_F(WriteFileBytesTest, FailsWithoutLeavingAnythingBehind) {
@@ -114,7 +91,7 @@ TEST_F(WriteFileBytesTest, FailsWithoutLeavingAnythingBehind) {
   // Written in full to the temporary file, then refused by the rename.
   EXPECT_FALSE(WriteFileBytes((home / "folder.png").string(), {BytesOf("x")}));
   EXPECT_TRUE(fs::is_directory(home / "folder.png" / "inside"));
-  EXPECT_EQ(Entries(home).size(), 2u);
+  EXPECT_EQ(test::FolderEntries(home).size(), 2u);
 }
 
 TEST_F(WriteFileBytesTest, AWriteThatBreaksLeavesTheOldFileUntouched) {
@@ -129,8 +106,8 @@ TEST_F(WriteFileBytesTest, AWriteThatBreaksLeavesTheOldFileUntouched) {
   const bool written = WriteFileBytes(path.string(), {Bytes(64 * 1024, 7)});
   setrlimit(RLIMIT_FSIZE, &limit);
   EXPECT_FALSE(written);
-  EXPECT_EQ(Contents(path), "old");
-  EXPECT_EQ(Entries(home).size(), 2u);
+  EXPECT_EQ(test::FileContents(path), "old");
+  EXPECT_EQ(test::FolderEntries(home).size(), 2u);
 }
 
 using DesktopFolderTest = TemporaryHome;
@@ -142,7 +119,7 @@ TEST_F(DesktopFolderTest, IsTheXdgDesktopEndingInOneSlash) {
   EXPECT_EQ(DesktopFolderPath(), home.string() + "/Desk/");
   fs::remove(home / "config" / "user-dirs.dirs");
   EXPECT_EQ(DesktopFolderPath(), home.string() + "/Desktop/");
-  EXPECT_EQ(Entries(home).size(), 1u);  // nothing created
+  EXPECT_EQ(test::FolderEntries(home).size(), 1u);  // nothing created
 }
 
 TEST(DecodesAsImageTest, AcceptsOnlyWholePictures) {
@@ -163,7 +140,6 @@ TEST(DecodesAsImageTest, AcceptsOnlyWholePictures) {
 class DownloadChosenTest : public TemporaryHome {
  protected:
   void SetUp() override {
-    TemporaryHome::SetUp();
     desktop = home / "Desktop";
     NameDesktop("$HOME/Desktop");
     fs::create_directories(desktop);
@@ -181,8 +157,8 @@ TEST_F(DownloadChosenTest, SavesThePictureUnderTheDigestOfItsBytes) {
     controls.SetPictureBytes(picture);
     OnDownloadChosen(controls);
     const fs::path saved = desktop / (Md5Hex(picture) + ".png");
-    EXPECT_EQ(Entries(desktop), std::vector{saved});
-    EXPECT_EQ(Contents(saved), std::string(picture.begin(), picture.end()));
+    EXPECT_EQ(test::FolderEntries(desktop), std::vector{saved});
+    EXPECT_EQ(test::FileContents(saved), std::string(picture.begin(), picture.end()));
   }
 }
 
@@ -192,15 +168,15 @@ TEST_F(DownloadChosenTest, SavingTwiceLeavesOneUnchangedFile) {
   OnDownloadChosen(controls);
   OnDownloadChosen(controls);
   const fs::path saved = desktop / (Md5Hex(picture) + ".png");
-  EXPECT_EQ(Entries(desktop), std::vector{saved});
-  EXPECT_EQ(Contents(saved), std::string(picture.begin(), picture.end()));
+  EXPECT_EQ(test::FolderEntries(desktop), std::vector{saved});
+  EXPECT_EQ(test::FileContents(saved), std::string(picture.begin(), picture.end()));
 }
 
 TEST_F(DownloadChosenTest, SavesNothingThatIsNotAPicture) {
   for (const Bytes& held : {Bytes(), BytesOf("<h1>Not Found</h1>")}) {
     controls.SetPictureBytes(held);
     OnDownloadChosen(controls);
-    EXPECT_TRUE(Entries(desktop).empty()) << held.size();
+    EXPECT_TRUE(test::FolderEntries(desktop).empty()) << held.size();
   }
 }
 
@@ -209,7 +185,7 @@ TEST_F(DownloadChosenTest, AMissingDesktopIsNotCreated) {
   controls.SetPictureBytes(Encoded("PNG", 8, 8));
   OnDownloadChosen(controls);
   EXPECT_FALSE(fs::exists(desktop));
-  EXPECT_EQ(Entries(home).size(), 1u);
+  EXPECT_EQ(test::FolderEntries(home).size(), 1u);
 }
 
 }  // namespace
