@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #define PCRE2_CODE_UNIT_WIDTH 16
 #include <pcre2.h>
@@ -44,26 +45,86 @@ struct MatchDataFree {
 struct JitStackFree {
   void operator()(pcre2_jit_stack* stack) const { pcre2_jit_stack_free(stack); }
 };
-using Code = std::unique_ptr<pcre2_code, CodeFree>;
+using OwnedCode = std::unique_ptr<pcre2_code, CodeFree>;
 
 PCRE2_SPTR Units(std::u16string_view text) { return reinterpret_cast<PCRE2_SPTR>(text.data()); }
 
-Code Compile(std::u16string_view pattern, const EngineOptions& options) {
-  const std::unique_ptr<pcre2_compile_context, CompileContextFree> context(
-      pcre2_compile_context_create(nullptr));
-  if (!context) return nullptr;
-  // The dot stops at a line feed and nowhere else; ^ and $ of Multiline meet line feeds.
-  pcre2_set_newline(context.get(), PCRE2_NEWLINE_LF);
+std::uint32_t CompileFlags(const EngineOptions& options) {
   std::uint32_t flags = kCompileOptions;
   // IgnoreCase folds every letter that has a case: the ASCII ones, and in UTF mode also the
   // Greek, Cyrillic and full-width Latin letters that GBK holds.
   if (options.ignoreCase) flags |= PCRE2_CASELESS;
   if (options.multiline) flags |= PCRE2_MULTILINE;
+  return flags;
+}
+
+}  // namespace
+
+class CompiledPattern {
+ public:
+  explicit CompiledPattern(OwnedCode code) : code_(std::move(code)) {
+    pcre2_jit_compile(code_.get(), PCRE2_JIT_COMPLETE);  // without the JIT the interpreter runs
+    std::uint32_t groups = 0;
+    pcre2_pattern_info(code_.get(), PCRE2_INFO_CAPTURECOUNT, &groups);
+    groups_ = static_cast<int>(groups);
+  }
+
+  [[nodiscard]] const pcre2_code* Code() const { return code_.get(); }
+  [[nodiscard]] int Groups() const { return groups_; }
+
+ private:
+  OwnedCode code_;
+  int groups_ = 0;
+};
+
+namespace {
+
+std::shared_ptr<const CompiledPattern> CompileAfresh(std::u16string_view pattern,
+                                                     std::uint32_t flags) {
+  const std::unique_ptr<pcre2_compile_context, CompileContextFree> context(
+      pcre2_compile_context_create(nullptr));
+  if (!context) return nullptr;
+  // The dot stops at a line feed and nowhere else; ^ and $ of Multiline meet line feeds.
+  pcre2_set_newline(context.get(), PCRE2_NEWLINE_LF);
   int error = 0;
   PCRE2_SIZE errorOffset = 0;
-  return Code(
+  OwnedCode code(
       pcre2_compile(Units(pattern), pattern.size(), flags, &error, &errorOffset, context.get()));
+  if (!code) return nullptr;
+  return std::make_shared<const CompiledPattern>(std::move(code));
 }
+
+// Compiling, and above all JIT-compiling, costs more than searching a short text, and the
+// scrapers run the same few patterns again and again. The cache holds shared references, so a
+// pattern it lets go stays alive for whoever still uses it.
+class PatternCache {
+ public:
+  std::shared_ptr<const CompiledPattern> Find(std::u16string_view pattern, std::uint32_t flags) {
+    const auto found = std::find_if(entries_.begin(), entries_.end(), [&](const Entry& entry) {
+      return entry.flags == flags && entry.pattern == pattern;
+    });
+    if (found == entries_.end()) return nullptr;
+    std::rotate(entries_.begin(), found, found + 1);
+    return entries_.front().compiled;
+  }
+
+  void Add(std::u16string_view pattern, std::uint32_t flags,
+           std::shared_ptr<const CompiledPattern> compiled) {
+    if (pattern.size() > kLongestCachedPattern) return;
+    if (entries_.size() == kCachedPatterns) entries_.pop_back();
+    entries_.insert(entries_.begin(), Entry{std::u16string(pattern), flags, std::move(compiled)});
+  }
+
+ private:
+  struct Entry {
+    std::u16string pattern;
+    std::uint32_t flags;
+    std::shared_ptr<const CompiledPattern> compiled;
+  };
+  std::vector<Entry> entries_;  // most recently used first
+};
+
+thread_local PatternCache patternCache;
 
 // One compiled pattern searched repeatedly over one subject.
 class Searcher {
@@ -132,26 +193,38 @@ std::size_t NextOffset(std::u16string_view subject, std::size_t start, std::size
 
 }  // namespace
 
-std::optional<MatchList> Execute(std::u16string_view pattern, std::u16string_view subject,
-                                 const EngineOptions& options) {
-  const Code code = Compile(pattern, options);
-  if (!code) return std::nullopt;
-  pcre2_jit_compile(code.get(), PCRE2_JIT_COMPLETE);  // without the JIT the interpreter runs
-  std::uint32_t groups = 0;
-  pcre2_pattern_info(code.get(), PCRE2_INFO_CAPTURECOUNT, &groups);
-  Searcher searcher(code.get(), subject);
+std::shared_ptr<const CompiledPattern> Compile(std::u16string_view pattern,
+                                               const EngineOptions& options) {
+  const std::uint32_t flags = CompileFlags(options);
+  std::shared_ptr<const CompiledPattern> compiled = patternCache.Find(pattern, flags);
+  if (compiled) return compiled;
+  compiled = CompileAfresh(pattern, flags);
+  if (compiled) patternCache.Add(pattern, flags, compiled);
+  return compiled;
+}
+
+std::optional<MatchList> Execute(const CompiledPattern& pattern, std::u16string_view subject,
+                                 bool global) {
+  Searcher searcher(pattern.Code(), subject);
   if (!searcher.Ready()) return std::nullopt;
-  MatchList matches(static_cast<int>(groups));
+  MatchList matches(pattern.Groups());
   for (std::size_t offset = 0; offset <= subject.size();) {
     const int result = searcher.Search(offset);
     if (result == PCRE2_ERROR_NOMATCH) break;
     if (result < 0) return std::nullopt;
     const PCRE2_SIZE* bounds = searcher.Bounds();
     matches.Append(bounds);
-    if (!options.global) break;
+    if (!global) break;
     offset = NextOffset(subject, bounds[0], bounds[1]);
   }
   return matches;
+}
+
+std::optional<MatchList> Execute(std::u16string_view pattern, std::u16string_view subject,
+                                 const EngineOptions& options) {
+  const std::shared_ptr<const CompiledPattern> compiled = Compile(pattern, options);
+  if (!compiled) return std::nullopt;
+  return Execute(*compiled, subject, options.global);
 }
 
 }  // namespace tuxia::regex

@@ -3,6 +3,7 @@
 // options and the match loop that give the object's matching rules, under a bounded amount of
 // work. Offsets count UTF-16 units.
 #include <cstddef>
+#include <memory>
 #include <optional>
 #include <string_view>
 #include <vector>
@@ -50,9 +51,28 @@ class MatchList {
   std::vector<std::size_t> bounds_;  // (groups + 1) pairs per match, the whole match first
 };
 
-// Every match of `pattern` in `subject` (only the first when options.global is off). Nothing
-// when the pattern does not compile or the search runs out of its work budget, memory or stack.
-// Units of the subject that are not valid UTF-16 match nothing.
+// A pattern compiled for one set of options, ready to search. It never changes once made, so
+// any number of searches may share it.
+class CompiledPattern;
+
+// The last kCachedPatterns patterns compiled on a thread are kept there, most recently used
+// first, and handed out again for the same pattern text and options. Patterns longer than
+// kLongestCachedPattern units are compiled afresh each time.
+inline constexpr std::size_t kCachedPatterns = 16;
+inline constexpr std::size_t kLongestCachedPattern = 4096;
+
+// `pattern` compiled under `options`, from the thread's cache or afresh; nullptr when it does not
+// compile. Options that do not change the compiled form (global) do not matter.
+[[nodiscard]] std::shared_ptr<const CompiledPattern> Compile(std::u16string_view pattern,
+                                                             const EngineOptions& options);
+
+// Every match of `pattern` in `subject` (only the first when `global` is off). Nothing when the
+// search runs out of its work budget, memory or stack. Units of the subject that are not valid
+// UTF-16 match nothing. Each call searches with match data and limits of its own.
+[[nodiscard]] std::optional<MatchList> Execute(const CompiledPattern& pattern,
+                                               std::u16string_view subject, bool global);
+
+// Compile and Execute in one; nothing as well when the pattern does not compile.
 [[nodiscard]] std::optional<MatchList> Execute(std::u16string_view pattern,
                                                std::u16string_view subject,
                                                const EngineOptions& options);
