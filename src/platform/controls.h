@@ -10,8 +10,11 @@
 namespace tuxia {
 
 enum class EditBox { Keyword /* 编辑框1 */, PageNumber /* 编辑框2 */ };
-enum class RadioButton { Element = 1 /* 单选框1 元素 */, Background /* 单选框2 背景 */,
-                         WordArt /* 单选框3 艺术字 */ };
+enum class RadioButton {
+  Element = 1 /* 单选框1 元素 */,
+  Background /* 单选框2 背景 */,
+  WordArt /* 单选框3 艺术字 */
+};
 
 // Columns of the result list 超级列表框1.
 enum ListingColumn : int { kNumberColumn = 0, kTitleColumn = 1, kPageColumn = 2, kLinkColumn = 3 };

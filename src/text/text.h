@@ -31,8 +31,7 @@ namespace tuxia {
 [[nodiscard]] int FindText(std::string_view text, std::string_view sought, int start = 1,
                            bool ignoreCase = false);
 [[nodiscard]] int FindTextReverse(std::string_view text, std::string_view sought,
-                                  std::optional<int> start = std::nullopt,
-                                  bool ignoreCase = false);
+                                  std::optional<int> start = std::nullopt, bool ignoreCase = false);
 // count omitted or negative: every occurrence; 0: none.
 [[nodiscard]] std::string ReplaceText(std::string_view text, std::string_view sought,
                                       std::string_view replacement = {}, int start = 1,

@@ -1,8 +1,8 @@
-#include "platform/shell/shell.h"
-
 #include <QDesktopServices>
 #include <QString>
 #include <QUrl>
+
+#include "platform/shell/shell.h"
 
 namespace tuxia {
 
