@@ -30,11 +30,12 @@ void FillAddresses(RegexObject& regex, std::string_view page, const CategoryRule
                    WindowControls& controls) {
   regex.Create(rule.itemPattern, page);
   const int count = regex.MatchCount();
+  // Every address begins with the site and the path prefix; only the identifier differs.
+  const std::string front = SiteAddress(rule.itemPathPrefix);
   for (int n = 1; n <= count; ++n) {
     std::string identifier = Cut(regex.MatchText(n), rule.itemFrontCut, rule.itemBackCut);
     if (rule.identifierSeparator) identifier = TextAfterLast(identifier, *rule.identifierSeparator);
-    const std::string address = SiteAddress(ConcatText({rule.itemPathPrefix, identifier, ".html"}));
-    controls.SetCellText(n - 1, kPageColumn, address);
+    controls.SetCellText(n - 1, kPageColumn, ConcatText({front, identifier, ".html"}));
   }
 }
 

@@ -115,15 +115,16 @@ bool RegexObject::Create(std::string_view pattern, std::string_view subject, boo
   static const std::string quoteTokenText = Gbk("#引号");
   subject = UpToZero(subject);
   // Both passes of a listing search the same page: its units are made once.
+  const bool sameSubject = state_ && subject == subject_;
   std::shared_ptr<const WideSubject> units =
-      state_ && subject == subject_ ? state_->subject : std::make_shared<WideSubject>(subject);
+      sameSubject ? state_->subject : std::make_shared<WideSubject>(subject);
   state_.reset();
   auto state = std::make_shared<State>();
   state->options = {.ignoreCase = !caseSensitive, .multiline = multiline, .global = global};
   const std::string written =
       quoteToken ? ReplaceText(pattern, quoteTokenText, "\"", 1, -1, true) : std::string(pattern);
   state->pattern = regex::FromWideBytes(TextToWide(written, kGbk));
-  if (subject != subject_) subject_ = std::string(subject);
+  if (!sameSubject) subject_ = std::string(subject);
   state->subject = std::move(units);
   state->matches = regex::Execute(state->pattern, state->subject->Units(), state->options);
   state_ = std::move(state);

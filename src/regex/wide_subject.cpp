@@ -13,8 +13,8 @@ namespace {
 
 constexpr int kGbk = 936;
 constexpr std::uint64_t kHighBits = 0x8080808080808080;
-constexpr std::size_t kChunk = 16;   // bytes widened at once
-constexpr std::size_t kBlock = 256;  // units per entry of the block index
+constexpr std::size_t kChunk = 16;  // bytes widened at once
+constexpr std::size_t kWord = 64;   // units per word of the double-byte bits
 
 // The number of bytes before the first of 0x80 or above among the kChunk bytes.
 std::size_t AsciiPrefix(const std::uint8_t* bytes) {
@@ -96,9 +96,9 @@ WideSubject::WideSubject(std::string_view gbk) {
   gbk = gbk.substr(0, gbk.find('\0'));
   aligned_ = Widen(gbk);
   if (aligned_) {
-    IndexBlocks();
+    CountWordBytes();
   } else {
-    doubles_.clear();
+    doubleBits_.clear();
     const std::u16string units = FromWideBytes(TextToWide(gbk, kGbk));
     size_ = units.size();
     units_ = std::make_unique_for_overwrite<char16_t[]>(size_);
@@ -111,7 +111,9 @@ WideSubject::WideSubject(std::string_view gbk) {
 // of them kept.
 bool WideSubject::Widen(std::string_view gbk) {
   units_ = std::make_unique_for_overwrite<char16_t[]>(gbk.size());
+  doubleBits_.assign(gbk.size() / kWord + 1, 0);
   char16_t* const out = units_.get();
+  std::uint64_t* const bits = doubleBits_.data();
   const auto* bytes = reinterpret_cast<const std::uint8_t*>(gbk.data());
   const std::size_t size = gbk.size();
   std::size_t count = 0;  // never more than i, so a whole chunk always fits at out + count
@@ -130,7 +132,7 @@ bool WideSubject::Widen(std::string_view gbk) {
       if (i + 1 == size) return false;
       const char16_t unit = PairUnit(bytes[i], bytes[i + 1]);
       if (unit == kIrregular) return false;
-      doubles_.push_back(count);
+      bits[count / kWord] |= std::uint64_t{1} << (count % kWord);
       out[count++] = unit;
       i += 2;
     }
@@ -139,21 +141,23 @@ bool WideSubject::Widen(std::string_view gbk) {
   return true;
 }
 
-void WideSubject::IndexBlocks() {
-  const std::size_t blocks = size_ / kBlock + 2;
-  blocks_.reserve(blocks);
-  for (std::size_t j = 0; j < doubles_.size(); ++j) {
-    while (blocks_.size() * kBlock <= doubles_[j]) blocks_.push_back(j);
+void WideSubject::CountWordBytes() {
+  const std::size_t words = size_ / kWord + 1;
+  doubleBits_.resize(words);
+  wordBytes_.resize(words);
+  std::size_t offset = 0;
+  for (std::size_t word = 0; word < words; ++word) {
+    wordBytes_[word] = offset;
+    offset += kWord + static_cast<std::size_t>(std::popcount(doubleBits_[word]));
   }
-  blocks_.resize(blocks, doubles_.size());
 }
 
 // Every unit before `unit` stands for one byte, and those made from two bytes for one more.
 std::size_t WideSubject::ByteOffset(std::size_t unit) const {
-  const std::size_t block = unit / kBlock;
-  const auto first = doubles_.begin() + static_cast<std::ptrdiff_t>(blocks_[block]);
-  const auto last = doubles_.begin() + static_cast<std::ptrdiff_t>(blocks_[block + 1]);
-  return unit + static_cast<std::size_t>(std::lower_bound(first, last, unit) - doubles_.begin());
+  const std::size_t word = unit / kWord;
+  const std::size_t below = unit % kWord;
+  const std::uint64_t before = doubleBits_[word] & ((std::uint64_t{1} << below) - 1);
+  return wordBytes_[word] + below + static_cast<std::size_t>(std::popcount(before));
 }
 
 std::string WideSubject::Text(std::string_view gbk, std::size_t begin, std::size_t end) const {

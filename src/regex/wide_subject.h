@@ -2,6 +2,7 @@
 // GBK text as the engine sees it (UTF-16, a double-byte character one unit), and the way back
 // from unit offsets to GBK text.
 #include <cstddef>
+#include <cstdint>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -27,7 +28,7 @@ class WideSubject {
 
  private:
   bool Widen(std::string_view gbk);
-  void IndexBlocks();
+  void CountWordBytes();
   [[nodiscard]] std::size_t ByteOffset(std::size_t unit) const;
 
   std::unique_ptr<char16_t[]> units_;
@@ -36,8 +37,10 @@ class WideSubject {
   // byte after it) became one unit that converts back to the same bytes. Then unit offsets map
   // to byte offsets, and a text is cut out of the GBK text rather than converted back.
   bool aligned_ = false;
-  std::vector<std::size_t> doubles_;  // offsets of the units made from two bytes, ascending
-  std::vector<std::size_t> blocks_;   // per kBlock units: index of its first entry in doubles_
+  // Per word of 64 units: bit k is set when unit 64 * word + k was made from two bytes; and the
+  // byte offset of the word's first unit.
+  std::vector<std::uint64_t> doubleBits_;
+  std::vector<std::size_t> wordBytes_;
 };
 
 }  // namespace tuxia::regex

@@ -2,7 +2,7 @@
 #include "text/text.h"
 
 #include <algorithm>
-#include <cinttypes>
+#include <charconv>
 #include <cstdio>
 #include <cstring>
 
@@ -18,6 +18,13 @@ std::string Format(const char* format, Args... args) {
   const int size = std::snprintf(buffer, sizeof buffer, format, args...);
   return size > 0 ? std::string(buffer, std::min<std::size_t>(size, sizeof buffer - 1))
                   : std::string();
+}
+
+template <typename Integer>
+std::string Decimal(Integer number) {
+  char buffer[24];
+  // 24 characters hold every 64-bit integer with its sign, so the conversion cannot fail.
+  return std::string(buffer, std::to_chars(buffer, buffer + sizeof buffer, number).ptr);
 }
 
 }  // namespace
@@ -59,8 +66,9 @@ std::string TextMiddle(std::string_view text, int start, int n) {
   return std::string(text.substr(static_cast<std::size_t>(start) - 1, static_cast<std::size_t>(n)));
 }
 
-std::string NumberToText(int number) { return Format("%d", number); }
-std::string NumberToText(std::int64_t number) { return Format("%" PRId64, number); }
+// Integers as "%d" writes them, without the cost of parsing a format.
+std::string NumberToText(int number) { return Decimal(number); }
+std::string NumberToText(std::int64_t number) { return Decimal(number); }
 std::string NumberToText(double number) { return Format("%.13g", number); }
 std::string NumberToText(float number) { return Format("%.6g", static_cast<double>(number)); }
 

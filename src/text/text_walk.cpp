@@ -15,6 +15,8 @@ namespace tuxia {
 namespace {
 
 constexpr std::size_t kNone = std::string_view::npos;
+// Candidate positions up to which a search is short (see Matcher::ShortCandidate).
+constexpr std::size_t kShortSpan = 256;
 
 bool IsHigh(char byte) { return static_cast<unsigned char>(byte) >= 0x80; }
 bool IsAsciiLetter(char byte) {
@@ -57,10 +59,11 @@ class Matcher {
  public:
   Matcher(std::string_view text, std::string_view sought, bool ignoreCase)
       : text_(text), sought_(sought) {
-    const auto letter = std::find_if(sought.begin(), sought.end(), IsAsciiLetter);
+    if (!ignoreCase) return;
+    const auto isLetter = [](char byte) { return IsAsciiLetter(byte); };
     // Without ASCII letters in the sought text the case rule is plain byte equality.
-    exact_ = !ignoreCase || letter == sought.end();
-    const auto anchor = std::find_if_not(sought.begin(), sought.end(), IsAsciiLetter);
+    exact_ = std::none_of(sought.begin(), sought.end(), isLetter);
+    const auto anchor = std::find_if_not(sought.begin(), sought.end(), isLetter);
     anchor_ = anchor == sought.end() ? kNone : static_cast<std::size_t>(anchor - sought.begin());
   }
 
@@ -88,11 +91,7 @@ class Matcher {
   [[nodiscard]] std::size_t Candidate(std::size_t pos, std::size_t limit) const {
     if (limit < sought_.size() || pos > limit - sought_.size()) return kNone;
     const std::size_t span = limit - sought_.size() - pos + 1;  // candidate positions left
-    if (exact_) {
-      const void* found =
-          memmem(text_.data() + pos, span + sought_.size() - 1, sought_.data(), sought_.size());
-      return found ? static_cast<const char*>(found) - text_.data() : kNone;
-    }
+    if (exact_) return span <= kShortSpan ? ShortCandidate(pos, span) : LongCandidate(pos, span);
     if (anchor_ != kNone) {  // a byte that must be equal as it is
       const void* found = std::memchr(text_.data() + pos + anchor_, sought_[anchor_], span);
       return found ? static_cast<const char*>(found) - text_.data() - anchor_ : kNone;
@@ -102,6 +101,25 @@ class Matcher {
       if (FoldAscii(text_[i]) == first) return i;
     }
     return kNone;
+  }
+
+  // memmem sets up a table for every call, which costs more than the whole search of a short
+  // span; there the first byte is looked for and the rest compared.
+  [[nodiscard]] std::size_t ShortCandidate(std::size_t pos, std::size_t span) const {
+    const char* const first = text_.data();
+    const char* const end = first + pos + span;
+    for (const char* at = first + pos; at < end; ++at) {
+      at = static_cast<const char*>(std::memchr(at, sought_[0], end - at));
+      if (at == nullptr) return kNone;
+      if (std::memcmp(at + 1, sought_.data() + 1, sought_.size() - 1) == 0) return at - first;
+    }
+    return kNone;
+  }
+
+  [[nodiscard]] std::size_t LongCandidate(std::size_t pos, std::size_t span) const {
+    const void* found =
+        memmem(text_.data() + pos, span + sought_.size() - 1, sought_.data(), sought_.size());
+    return found ? static_cast<const char*>(found) - text_.data() : kNone;
   }
 
   std::string_view text_;
@@ -147,12 +165,13 @@ std::string ReplaceText(std::string_view text, std::string_view sought,
     return std::string(text);
   }
   const Matcher matcher(text, sought, !caseSensitive);
+  std::size_t found = matcher.Next(offset, text.size());
+  if (found == kNone) return std::string(text);
   std::string result;
   result.reserve(text.size());
   std::size_t copied = 0;
   int replaced = 0;
-  for (std::size_t found = matcher.Next(offset, text.size()); found != kNone;
-       found = matcher.Next(copied, text.size())) {
+  for (; found != kNone; found = matcher.Next(copied, text.size())) {
     result.append(text.substr(copied, found - copied)).append(replacement);
     copied = found + sought.size();
     if (++replaced == count) break;

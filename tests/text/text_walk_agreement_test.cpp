@@ -13,11 +13,12 @@ namespace {
 
 class RandomCases {
  public:
-  explicit RandomCases(unsigned seed) : random_(seed) {}
+  // Texts of up to `longest` bytes.
+  RandomCases(unsigned seed, int longest) : random_(seed), longest_(longest) {}
 
   reference::SearchCase Next() {
     reference::SearchCase c;
-    c.text = Bytes(Below(40));
+    c.text = Bytes(Below(longest_));
     c.sought = Below(2) == 0 && !c.text.empty() ? Slice(c.text) : Bytes(Below(4));
     c.replacement = Bytes(Below(3));
     c.start = Below(static_cast<int>(c.text.size()) + 5) - 2;
@@ -46,17 +47,27 @@ class RandomCases {
   }
 
   std::mt19937 random_;
+  int longest_;
 };
 
-TEST(TextWalkAgreement, SearchesAgreeWithThePlainWalk) {
-  RandomCases cases(20240517);
-  for (int i = 0; i < 200000; ++i) {
+void ExpectAgreement(RandomCases cases, int count) {
+  for (int i = 0; i < count; ++i) {
     const reference::SearchCase c = cases.Next();
     const std::string disagreement = reference::Disagreement(c);
     ASSERT_EQ(disagreement, "") << "text '" << c.text << "' sought '" << c.sought << "' start "
                                 << c.start << " count " << c.count << " ignoreCase "
                                 << c.ignoreCase;
   }
+}
+
+TEST(TextWalkAgreement, SearchesAgreeWithThePlainWalk) {
+  ExpectAgreement(RandomCases(20240517, 40), 200000);
+}
+
+// Long enough that the searches meet both ways of finding a candidate: the one for short spans
+// of text and the one for long spans.
+TEST(TextWalkAgreement, SearchesOverLongTextsAgreeWithThePlainWalk) {
+  ExpectAgreement(RandomCases(20240518, 1200), 5000);
 }
 
 }  // namespace
