@@ -16,6 +16,14 @@ constexpr std::uint64_t kHighBits = 0x8080808080808080;
 constexpr std::size_t kChunk = 16;  // bytes widened at once
 constexpr std::size_t kWord = 64;   // units per word of the double-byte bits
 
+bool AllAscii(const std::uint8_t* bytes) {
+  std::uint64_t words[kChunk / sizeof(std::uint64_t)];
+  std::memcpy(words, bytes, kChunk);
+  std::uint64_t any = 0;
+  for (const std::uint64_t word : words) any |= word;
+  return (any & kHighBits) == 0;
+}
+
 // The number of bytes before the first of 0x80 or above among the kChunk bytes.
 std::size_t AsciiPrefix(const std::uint8_t* bytes) {
   for (std::size_t at = 0; at < kChunk; at += sizeof(std::uint64_t)) {
@@ -36,9 +44,25 @@ std::size_t AsciiPrefix(const std::uint8_t* bytes) {
 void WidenChunk(const std::uint8_t* bytes, char16_t* units) {
   std::uint8_t chunk[kChunk];
   std::memcpy(chunk, bytes, kChunk);
-  char16_t wide[kChunk];
-  for (std::size_t k = 0; k < kChunk; ++k) wide[k] = chunk[k];
-  std::memcpy(units, wide, sizeof wide);
+  for (std::size_t k = 0; k < kChunk; ++k) units[k] = chunk[k];
+}
+
+// Sets bits [first, last) of the bit words.
+void SetBits(std::uint64_t* words, std::size_t first, std::size_t last) {
+  for (std::size_t word = first / kWord; word * kWord < last; ++word) {
+    const std::size_t from = std::max(first, word * kWord) - word * kWord;
+    const std::size_t to = std::min(last, (word + 1) * kWord) - word * kWord;
+    const std::uint64_t upTo = to == kWord ? ~std::uint64_t{0} : (std::uint64_t{1} << to) - 1;
+    words[word] |= upTo & ~((std::uint64_t{1} << from) - 1);
+  }
+}
+
+// std::popcount is a library call where the target has no instruction for it.
+std::size_t CountBits(std::uint64_t bits) {
+  bits -= bits >> 1 & 0x5555555555555555;
+  bits = (bits & 0x3333333333333333) + (bits >> 2 & 0x3333333333333333);
+  bits = (bits + (bits >> 4)) & 0x0F0F0F0F0F0F0F0F;
+  return static_cast<std::size_t>((bits * 0x0101010101010101) >> 56);
 }
 
 // What each double-byte character converts to, learnt from the code-page conversions the first
@@ -61,9 +85,9 @@ char16_t ConvertPair(std::uint8_t lead, std::uint8_t trail) {
 }
 
 char16_t PairUnit(std::uint8_t lead, std::uint8_t trail) {
-  std::atomic<char16_t>& slot = pairUnits[(lead - 0x80) << 8 | trail];
+  std::atomic<char16_t>& slot = pairUnits[(std::size_t{lead} - 0x80) << 8 | trail];
   char16_t unit = slot.load(std::memory_order_relaxed);
-  if (unit == kUnknown) {
+  if (unit == kUnknown) [[unlikely]] {
     unit = ConvertPair(lead, trail);
     slot.store(unit, std::memory_order_relaxed);
   }
@@ -120,22 +144,29 @@ bool WideSubject::Widen(std::string_view gbk) {
   for (std::size_t i = 0; i < size;) {
     if (i + kChunk <= size) {
       WidenChunk(bytes + i, out + count);
+      // A whole chunk of ASCII advances by a constant, so the next chunk's loads need not wait
+      // for this one's bytes.
+      if (AllAscii(bytes + i)) {
+        i += kChunk;
+        count += kChunk;
+        continue;
+      }
       const std::size_t ascii = AsciiPrefix(bytes + i);
       i += ascii;
       count += ascii;
-      if (ascii == kChunk) continue;
     } else {
       while (i < size && bytes[i] < 0x80) out[count++] = bytes[i++];
     }
-    // A run of double-byte characters, as Chinese text comes.
-    while (i < size && bytes[i] >= 0x80) {
-      if (i + 1 == size) return false;
+    // A run of double-byte characters, as Chinese text comes. Its bits are set once it ends.
+    const std::size_t run = count;
+    while (i + 1 < size && bytes[i] >= 0x80) {
       const char16_t unit = PairUnit(bytes[i], bytes[i + 1]);
       if (unit == kIrregular) return false;
-      bits[count / kWord] |= std::uint64_t{1} << (count % kWord);
       out[count++] = unit;
       i += 2;
     }
+    if (i + 1 == size && bytes[i] >= 0x80) return false;  // a first byte without its second
+    SetBits(bits, run, count);
   }
   size_ = count;
   return true;
@@ -148,7 +179,7 @@ void WideSubject::CountWordBytes() {
   std::size_t offset = 0;
   for (std::size_t word = 0; word < words; ++word) {
     wordBytes_[word] = offset;
-    offset += kWord + static_cast<std::size_t>(std::popcount(doubleBits_[word]));
+    offset += kWord + CountBits(doubleBits_[word]);
   }
 }
 
@@ -157,7 +188,7 @@ std::size_t WideSubject::ByteOffset(std::size_t unit) const {
   const std::size_t word = unit / kWord;
   const std::size_t below = unit % kWord;
   const std::uint64_t before = doubleBits_[word] & ((std::uint64_t{1} << below) - 1);
-  return wordBytes_[word] + below + static_cast<std::size_t>(std::popcount(before));
+  return wordBytes_[word] + below + CountBits(before);
 }
 
 std::string WideSubject::Text(std::string_view gbk, std::size_t begin, std::size_t end) const {

@@ -53,6 +53,20 @@ TEST(WideSubject, LongMixedTextsAgreeAcrossCheckpoints) {
   ExpectSameAsConversion(std::string(300, 'x'));
 }
 
+// Units are indexed in words of 64: runs of double-byte characters that begin at every place
+// within a word and reach into the next ones.
+TEST(WideSubject, RunsAcrossIndexWordsAgree) {
+  std::string run;
+  for (int i = 0; i < 70; ++i) run += Gbk("图");
+  for (std::size_t ascii = 0; ascii <= 70; ++ascii) {
+    ExpectSameAsConversion(std::string(ascii, 'a') + run + "b" + run);
+    if (testing::Test::HasFatalFailure()) {
+      ADD_FAILURE() << ascii;
+      return;
+    }
+  }
+}
+
 TEST(WideSubject, ZeroByteEndsTheUnits) {
   const std::string gbk = Gbk("背") + std::string(1, '\0') + "ab";
   EXPECT_EQ(WideSubject(gbk).Units(), std::u16string(1, u'\u80CC'));
