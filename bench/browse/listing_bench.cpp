@@ -154,6 +154,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
       std::printf("ratio FillListing / bare PCRE2 (%s) = %.2f\n", kCategories[category].folder,
                   ours / bare);
     }
+    std::printf("(CPU time, the median when repeated; aim: at most 1.5x)\n");
   }
 
  private:
