@@ -21,6 +21,7 @@
 #include "browse/listing.h"
 #include "browse/site.h"
 #include "support/memory_controls.h"
+#include "support/ratio_reporter.h"
 #include "text/codepage.h"
 
 namespace tuxia {
@@ -127,49 +128,23 @@ void BM_BarePcre2(benchmark::State& state) {
 BENCHMARK(BM_FillListing)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BarePcre2)->DenseRange(0, 2)->Unit(benchmark::kMicrosecond);
 
-// Keeps the CPU time of every run (steadier than wall time on a shared machine) so that the
-// ratios can be printed after the table. On a busy machine run with --benchmark_repetitions=5.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  // The median when the runs were repeated, else the one run; 0 when there was none.
-  [[nodiscard]] double Time(const std::string& name) const {
-    for (const std::string& key : {name + "_median", name}) {
-      const auto found = times_.find(key);
-      if (found != times_.end()) return found->second;
-    }
-    return 0;
-  }
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-
-  void PrintRatios() const {
-    for (int category = 0; category < 3; ++category) {
-      const std::string suffix = "/" + std::to_string(category);
-      const double ours = Time("BM_FillListing" + suffix);
-      const double bare = Time("BM_BarePcre2" + suffix);
-      if (ours <= 0 || bare <= 0) continue;
-      std::printf("ratio FillListing / bare PCRE2 (%s) = %.2f\n", kCategories[category].folder,
-                  ours / bare);
-    }
-    std::printf("(CPU time, the median when repeated; aim: at most 1.5x)\n");
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 }  // namespace
 }  // namespace tuxia
 
 int main(int argc, char** argv) {
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  tuxia::RatioReporter reporter;
+  tuxia::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatios();
+  for (int category = 0; category < 3; ++category) {
+    const std::string suffix = "/" + std::to_string(category);
+    reporter.PrintRatio(
+        std::string("ratio FillListing / bare PCRE2 (") + tuxia::kCategories[category].folder + ")",
+        "BM_FillListing" + suffix, "BM_BarePcre2" + suffix);
+  }
+  std::printf(
+      "(CPU time, the median when repeated (--benchmark_repetitions=5 on a busy machine); "
+      "aim: at most 1.5x)\n");
   benchmark::Shutdown();
   return 0;
 }

@@ -21,6 +21,7 @@
 #include "module/memory_module.h"
 #include "module/skin_host.h"
 #include "platform/guest.h"
+#include "support/ratio_reporter.h"
 
 namespace tuxia {
 namespace {
@@ -82,25 +83,6 @@ void BM_StartupWithSkin(benchmark::State& state) {
 }
 BENCHMARK(BM_StartupWithSkin)->Unit(benchmark::kMillisecond);
 
-// Keeps the CPU time of both runs for the comparison after the table.
-class StartupReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) times_[run.benchmark_name()] = run.GetAdjustedCPUTime();
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintComparison() const {
-    const auto with = times_.find("BM_StartupWithSkin");
-    const auto without = times_.find("BM_StartupWithoutSkin");
-    if (with == times_.end() || without == times_.end()) return;
-    std::printf("ratio with skin / without skin = %.2f\n", with->second / without->second);
-    std::printf("the skin adds %.3f ms to start-up\n", with->second - without->second);
-  }
-
- private:
-  std::map<std::string, double> times_;
-};
-
 // The first skinned start-up of the process, emulator start included, in milliseconds.
 double FirstSkinnedStartupMs() {
   const auto start = std::chrono::steady_clock::now();
@@ -132,9 +114,13 @@ int main(int argc, char** argv) {
   QApplication::setFont(font);
   benchmark::Initialize(&argc, argv);
   if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  tuxia::StartupReporter reporter;
+  tuxia::bench::RatioReporter reporter;
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintComparison();
+  if (reporter.PrintRatio("ratio with skin / without skin", "BM_StartupWithSkin",
+                          "BM_StartupWithoutSkin") > 0) {
+    std::printf("the skin adds %.3f ms to start-up\n",
+                reporter.Time("BM_StartupWithSkin") - reporter.Time("BM_StartupWithoutSkin"));
+  }
   benchmark::Shutdown();
   return 0;
 }

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "net/web_request.h"
+#include "support/ratio_reporter.h"
 
 namespace {
 
@@ -111,34 +112,6 @@ BENCHMARK(BM_BareCurlOneBuffer)
     ->Repetitions(7)
     ->ReportAggregatesOnly();
 
-// Keeps the median time per fetch of each benchmark to print their ratio at the end.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  void ReportRuns(const std::vector<Run>& runs) override {
-    for (const Run& run : runs) {
-      if (run.run_type == Run::RT_Aggregate && run.aggregate_name == "median" &&
-          !run.error_occurred) {
-        perFetch_[run.run_name.function_name] = run.GetAdjustedRealTime();
-      }
-    }
-    ConsoleReporter::ReportRuns(runs);
-  }
-  void PrintRatio() const {
-    const auto web = perFetch_.find("BM_WebRequest");
-    if (web == perFetch_.end()) return;
-    for (const char* bare : {"BM_BareCurl", "BM_BareCurlOneBuffer"}) {
-      const auto base = perFetch_.find(bare);
-      if (base == perFetch_.end() || base->second <= 0) continue;
-      std::printf("WebRequest / %s, median time per 100 KB fetch: %.3fx\n", bare,
-                  web->second / base->second);
-    }
-    std::printf("(aim: at most 1.2x against BM_BareCurl)\n");
-  }
-
- private:
-  std::map<std::string, double> perFetch_;
-};
-
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -148,9 +121,14 @@ int main(int argc, char** argv) {
   args.insert(args.begin() + 1, interleave.data());
   int count = static_cast<int>(args.size());
   benchmark::Initialize(&count, args.data());
-  RatioReporter reporter;
+  // Wall time: a fetch is mostly waiting on the server.
+  tuxia::bench::RatioReporter reporter(tuxia::bench::RatioReporter::Clock::kReal);
   benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintRatio();
+  for (const char* bare : {"BM_BareCurl", "BM_BareCurlOneBuffer"}) {
+    reporter.PrintRatio(std::string("WebRequest / ") + bare + ", median time per 100 KB fetch",
+                        "BM_WebRequest", bare);
+  }
+  std::printf("(aim: at most 1.2x against BM_BareCurl)\n");
   benchmark::Shutdown();
   return 0;
 }
