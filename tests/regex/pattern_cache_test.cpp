@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "all_matches.h"
 #include "regex/engine.h"
 #include "regex/regex_object.h"
 
@@ -104,12 +105,6 @@ TEST(PatternCache, EachThreadKeepsItsOwnAndAPatternOutlivesItsThread) {
 
 namespace tuxia {
 namespace {
-
-std::vector<std::string> AllMatches(const RegexObject& regex) {
-  std::vector<std::string> matches;
-  for (int n = 1; n <= regex.MatchCount(); ++n) matches.push_back(regex.MatchText(n));
-  return matches;
-}
 
 TEST(RegexObjectWithCache, EveryCreateStillSearchesAsWithAFreshEngine) {
   RegexObject regex;

@@ -6,16 +6,11 @@
 #include <string>
 #include <vector>
 
+#include "all_matches.h"
 #include "text/codepage.h"
 
 namespace tuxia {
 namespace {
-
-std::vector<std::string> AllMatches(const RegexObject& regex) {
-  std::vector<std::string> matches;
-  for (int n = 1; n <= regex.MatchCount(); ++n) matches.push_back(regex.MatchText(n));
-  return matches;
-}
 
 struct Options {
   bool caseSensitive = false;
