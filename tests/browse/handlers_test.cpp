@@ -46,6 +46,24 @@ const std::string kWordArtPage =
         "<span>透明PNG</span><span data=\"3002\" class=\"fav\">收藏</span>\n"
         "</ul>\n");
 
+// Each category's page and the titles and page paths of the rows it must give.
+struct Listing {
+  RadioButton category;
+  const std::string& page;
+  std::vector<std::pair<std::string, std::string>> rows;
+};
+const Listing kListings[] = {
+    {RadioButton::Element,
+     kElementPage,
+     {{"花朵", "/sucai/1001.html"}, {"星星", "/sucai/1002.html"}}},
+    {RadioButton::Background,
+     kBackgroundPage,
+     {{"蓝天", "/banner/2001.html"}, {"海边", "/banner/2002.html"}}},
+    {RadioButton::WordArt,
+     kWordArtPage,
+     {{"福字", "/wordart/3001.html"}, {"春字", "/wordart/3002.html"}}},
+};
+
 class HandlersTest : public ::testing::Test {
  protected:
   void SetUp() override { SearchToken().clear(); }
@@ -103,32 +121,15 @@ TEST_F(HandlersTest, SearchFetchesTheFirstListingPageOfTheCheckedCategoryWithThe
 }
 
 TEST_F(HandlersTest, SearchFillsTheRowsWithTheRuleOfTheCheckedCategory) {
-  const struct {
-    RadioButton category;
-    std::string listing;
-    std::string page;
-    std::vector<std::pair<std::string, std::string>> rows;
-  } cases[] = {
-      {RadioButton::Element,
-       "/image/T.html",
-       kElementPage,
-       {{"花朵", "/sucai/1001.html"}, {"星星", "/sucai/1002.html"}}},
-      {RadioButton::Background,
-       "/tuku/T.html",
-       kBackgroundPage,
-       {{"蓝天", "/banner/2001.html"}, {"海边", "/banner/2002.html"}}},
-      {RadioButton::WordArt,
-       "/yishuzi/T.html",
-       kWordArtPage,
-       {{"福字", "/wordart/3001.html"}, {"春字", "/wordart/3002.html"}}},
-  };
+  // The first listing page of each category, in the order of kListings.
+  const std::string listings[] = {"/image/T.html", "/tuku/T.html", "/yishuzi/T.html"};
   site.Serve(SearchTarget("%54"), TokenAnswer("T"));
   controls.SetEditText(EditBox::Keyword, "T");
-  for (const auto& c : cases) {
-    site.Serve(c.listing, c.page);
-    controls.Check(c.category);
+  for (std::size_t i = 0; i < std::size(kListings); ++i) {
+    site.Serve(listings[i], kListings[i].page);
+    controls.Check(kListings[i].category);
     OnSearchClicked(controls);
-    EXPECT_EQ(controls.Rows(), ExpectedRows(c.rows));
+    EXPECT_EQ(controls.Rows(), ExpectedRows(kListings[i].rows)) << listings[i];
   }
 }
 
@@ -182,33 +183,17 @@ TEST_F(HandlersTest, PageJumpRequestsPageNOfTheCheckedCategory) {
 }
 
 TEST_F(HandlersTest, PageJumpFillsTheRowsFromPageNumberOne) {
-  const struct {
-    RadioButton category;
-    std::string target;
-    std::string page;
-    std::vector<std::pair<std::string, std::string>> rows;
-  } cases[] = {
-      {RadioButton::Element,
-       "/sucai/0-default-0-0-T-0-2",
-       kElementPage,
-       {{"花朵", "/sucai/1001.html"}, {"星星", "/sucai/1002.html"}}},
-      {RadioButton::Background,
-       "/beijing/T-0-default-0-8-0-0-0-0-2/",
-       kBackgroundPage,
-       {{"蓝天", "/banner/2001.html"}, {"海边", "/banner/2002.html"}}},
-      {RadioButton::WordArt,
-       "/yishuzi/T.html",
-       kWordArtPage,
-       {{"福字", "/wordart/3001.html"}, {"春字", "/wordart/3002.html"}}},
-  };
+  // Page 2 of each category, in the order of kListings; word art has only its first page.
+  const std::string targets[] = {"/sucai/0-default-0-0-T-0-2",
+                                 "/beijing/T-0-default-0-8-0-0-0-0-2/", "/yishuzi/T.html"};
   SearchToken() = "T";
   controls.SetEditText(EditBox::PageNumber, "2");
-  for (const auto& c : cases) {
-    site.Serve(c.target, c.page);
+  for (std::size_t i = 0; i < std::size(kListings); ++i) {
+    site.Serve(targets[i], kListings[i].page);
     controls.AppendRow();
-    controls.Check(c.category);
+    controls.Check(kListings[i].category);
     OnPageJumpClicked(controls);
-    EXPECT_EQ(controls.Rows(), ExpectedRows(c.rows));
+    EXPECT_EQ(controls.Rows(), ExpectedRows(kListings[i].rows)) << targets[i];
   }
 }
 
