@@ -50,6 +50,15 @@ class Loader : public ::testing::Test {
   }
   std::uint64_t GuestBytesAdded() const { return guest::AllocatedBytes() - bytesBefore_; }
 
+  // The load fails, nothing stays mapped and the entry point never ran.
+  void ExpectRefused(const Bytes& image, const char* what) const {
+    MemoryModule module;
+    EXPECT_FALSE(module.LoadFromMemory(image)) << what;
+    EXPECT_EQ(module.GetLoadedBase(), 0u) << what;
+    EXPECT_EQ(GuestBytesAdded(), 0u) << what;
+    EXPECT_TRUE(recorded.calls.empty()) << what << ": the entry point must not run";
+  }
+
  private:
   std::uint64_t bytesBefore_ = 0;
 };
@@ -117,10 +126,7 @@ TEST_F(Loader, RefusesBadHeadersWithoutReservingMemory) {
   for (const Case& c : cases) {
     Bytes image = good;
     c.mutate(image);
-    MemoryModule module;
-    EXPECT_FALSE(module.LoadFromMemory(image)) << c.what;
-    EXPECT_EQ(module.GetLoadedBase(), 0u) << c.what;
-    EXPECT_EQ(GuestBytesAdded(), 0u) << c.what;
+    ExpectRefused(image, c.what);
   }
   MemoryModule module;
   EXPECT_TRUE(module.LoadFromMemory(good));
@@ -159,11 +165,7 @@ TEST_F(Loader, RefusesTablesThatPointOutsideTheImageAndReleasesItsMemory) {
   for (const Case& c : cases) {
     Bytes image = good;
     c.mutate(image);
-    MemoryModule module;
-    EXPECT_FALSE(module.LoadFromMemory(image)) << c.what;
-    EXPECT_EQ(module.GetLoadedBase(), 0u) << c.what;
-    EXPECT_EQ(GuestBytesAdded(), 0u) << c.what;
-    EXPECT_TRUE(recorded.calls.empty()) << c.what << ": the entry point must not run";
+    ExpectRefused(image, c.what);
   }
 }
 
